@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "render/render.h"
+#include "wave/sine.h"
+
+// The canvas state the animation runs on. Only the frame update changes any of it, and only
+// phase and the contents of the field, the pixels and the picture.
+extern std::uint32_t canvasWidth;
+extern std::uint32_t canvasHeight;
+extern std::uint32_t sourceX;
+extern std::uint32_t sourceY;
+extern render *renderer;
+extern float phase;
+extern sine waveField;
+
+// The wavelength a text stands for, rounded to single precision. Raises Exception for a text
+// that is not a number, and for 0 or a value too large for a float, which give no picture.
+float wavelengthFrom(const QString &text);
+
+// One animation tick: advances the phase, hands its text to showPhase, reads the wavelength from
+// wavelengthText, recomputes the field and returns the new frame. The phase is shown before the
+// wavelength is read, so a bad text (which raises Exception) still advances the read-out.
+QImage frameUpdate(const QString &wavelengthText,
+                   const std::function<void(const QString &)> &showPhase);

@@ -1,0 +1,38 @@
+#include "wave/sine.h"
+
+#include <cmath>
+
+namespace {
+constexpr double pi = 3.141592653589793;
+}
+
+sine::sine(std::uint32_t width, std::uint32_t height) : layer(width, height) {}
+
+void sine::compute(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,
+                   float phase) {
+    computeLiteral(sourceX, sourceY, lambda, reach, phase);
+}
+
+void sine::computeLiteral(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,
+                          float phase) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+        for (std::uint32_t y = 0; y < height; ++y) {
+            // Widen before subtracting: pixels right of or below the source give negative
+            // differences rather than unsigned wrap-around.
+            const double dx = double(sourceX) - double(x);
+            const double dy = double(sourceY) - double(y);
+            const float r = float(std::hypot(dx, dy));
+
+            float a = 1;
+            if (reach != 0) {
+                a = float(1.0 - std::sqrt(double(r) / double(reach)));
+                if (!(a >= 0)) {
+                    a = 0;  // beyond the reach, or not a number
+                }
+            }
+
+            const double theta = (double(r) * 2 * pi) / double(lambda) - double(phase) * double(lambda);
+            grid[x][y] = float(std::cos(theta) * double(a));
+        }
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+#include "wave/layer.h"
+
+// A layer filled with a circular wave: rings of equal value around a source point.
+class sine : public layer {
+public:
+    sine(std::uint32_t width, std::uint32_t height);
+
+    // Overwrites every sample with cos((r * 2 * pi) / lambda - phase * lambda) * a, where r is the
+    // pixel's distance from (sourceX, sourceY) and a the amplitude: 1 when reach is 0, otherwise
+    // 1 - sqrt(r / reach), and 0 from the distance reach outwards. Allocates nothing.
+    void compute(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,
+                 float phase);
+
+    // The definition of compute, written as plainly as the arithmetic reads; compute gives the
+    // same bits.
+    void computeLiteral(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,
+                        float phase);
+};
