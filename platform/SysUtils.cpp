@@ -1,14 +1,18 @@
 #include "platform/SysUtils.h"
 
 #include <charconv>
+#include <cmath>
 #include <string_view>
 #include <system_error>
 
-Exception::Exception(QString message) : message(std::move(message)), utf8(this->message.toStdString()) {}
+Exception::Exception(QString message)
+    : message(std::move(message)), utf8(this->message.toStdString()) {}
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // from_chars also takes "inf", "nan" and, without a sign, nothing of the "+5" form; the number
 // grammar is checked here first so that only plain decimals reach it.
@@ -67,16 +71,24 @@ double StrToFloat(const QString &text) {
     if (s.front() == '+') {
         s.remove_prefix(1);
     }
+    const char *const first = s.data();
+    const char *const last = s.data() + s.size();
     double value = 0;
-    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (error != std::errc() || end != s.data() + s.size()) {
-        throw notANumber(text);  // out of the range of double
+    if (std::from_chars(first, last, value).ec == std::errc()) {
+        return value;
     }
-    return value;
+    // Out of the range of double: a number too close to zero reads as zero, as it would in
+    // wider precision; one too large for double is refused.
+    long double wide = 0;
+    if (std::from_chars(first, last, wide).ec == std::errc() && std::fabs(wide) < 1) {
+        return double(wide);
+    }
+    throw notANumber(text);
 }
 
 QString FloatToStr(double value) {
     char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
     return QString::fromLatin1(text, result.ptr - text);
 }

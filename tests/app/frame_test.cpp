@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+#include <cstring>
+#include <vector>
+
+#include "app/Main.h"
+#include "oracle.h"
+#include "platform/SysUtils.h"
+
+namespace {
+
+// The phase after one more tick: the step is added in double and rounded back to float.
+float nextPhase(float p) {
+    return float(double(p) + 0.02);
+}
+
+// Runs one tick and returns the phase text it showed.
+QString tick(const QString &wavelength, QImage *frame = nullptr) {
+    QString shown;
+    QImage image = frameUpdate(wavelength, [&](const QString &text) { shown = text; });
+    if (frame != nullptr) {
+        *frame = image;
+    }
+    return shown;
+}
+
+// Compares a frame with the reference picture of the default canvas, pixel for pixel.
+void expectFrameMatchesOracle(const QImage &frame, float lambda, float ph, const char *what) {
+    ASSERT_EQ(frame.size(), QSize(1000, 1000)) << what;
+    ASSERT_EQ(frame.format(), QImage::Format_RGB32) << what;
+    const std::vector<std::uint8_t> expected =
+        oracle::pixels(oracle::field(1000, 1000, 10, 10, lambda, 0, ph), 1000, 1000);
+    int mismatches = 0;
+    for (int y = 0; y < 1000; ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(frame.constScanLine(y));
+        for (int x = 0; x < 1000; ++x) {
+            const std::uint8_t g = expected[(std::size_t(y) * 1000 + x) * 4];
+            if (row[x] != qRgb(g, g, g) && ++mismatches <= 5) {
+                ADD_FAILURE() << what << ": pixel (" << x << ", " << y << ") is " << std::hex
+                              << row[x] << ", expected grey " << std::dec << int(g);
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0) << what;
+}
+
+bool sameImage(const QImage &a, const QImage &b) {
+    return a.size() == b.size() && a.format() == b.format() &&
+           std::memcmp(a.constBits(), b.constBits(), std::size_t(a.sizeInBytes())) == 0;
+}
+
+TEST(CanvasStateTest, StartsWithTheFixedSettings) {
+    EXPECT_EQ(canvasWidth, 1000u);
+    EXPECT_EQ(canvasHeight, 1000u);
+    EXPECT_EQ(sourceX, 10u);
+    EXPECT_EQ(sourceY, 10u);
+    EXPECT_EQ(phase, 0.0f);
+    EXPECT_EQ(waveField.getSize(), std::make_pair(1000u, 1000u));
+    ASSERT_NE(renderer, nullptr);
+    EXPECT_EQ(renderer->getSize(), std::make_pair(1000u, 1000u));
+}
+
+TEST(FrameUpdateTest, TheFirstTickShowsThePhaseAndTheFrame) {
+    const float before = phase;
+    QImage frame;
+    const QString shown = tick(QStringLiteral("50"), &frame);
+    EXPECT_EQ(phase, nextPhase(before));
+    EXPECT_EQ(shown, FloatToStr(phase));
+    if (before == 0) {
+        EXPECT_EQ(shown, QStringLiteral("0.0199999995529652"));
+    }
+    expectFrameMatchesOracle(frame, 50, phase, "wavelength 50");
+}
+
+TEST(FrameUpdateTest, ThePhaseIsASumOfRoundedSteps) {
+    // Bad ticks are cheap and advance the phase all the same; mix in good ones.
+    float expected = phase;
+    for (int n = 1; n <= 400; ++n) {
+        expected = nextPhase(expected);
+        const QString text = n % 200 == 0 ? QStringLiteral("50") : QStringLiteral("x");
+        QString shown;
+        try {
+            shown = tick(text);
+        } catch (const Exception &) {
+            shown = FloatToStr(phase);
+        }
+        ASSERT_EQ(oracle::bitsOf(phase), oracle::bitsOf(expected)) << "after tick " << n;
+        ASSERT_EQ(shown, FloatToStr(expected)) << "after tick " << n;
+    }
+    // Multiplying once would give another value: the test tells the two apart.
+    EXPECT_NE(expected, float(400 * 0.02));
+}
+
+TEST(FrameUpdateTest, EqualNumbersWrittenDifferentlyGiveEqualFrames) {
+    // Each tick starts from the same phase, so only the text differs.
+    phase = 0;
+    QImage reference;
+    tick(QStringLiteral("50"), &reference);
+    for (const char *text : {"50.0", " 50", "+50", "5e1", "50.000"}) {
+        phase = 0;
+        QImage frame;
+        tick(QString::fromLatin1(text), &frame);
+        EXPECT_TRUE(sameImage(frame, reference)) << '"' << text << '"';
+    }
+}
+
+// A bad wavelength leaves the picture where it was, while the phase read-out advances.
+TEST(FrameUpdateTest, ABadWavelengthKeepsThePictureAndAdvancesThePhase) {
+    QImage good;
+    tick(QStringLiteral("50"), &good);
+    const std::size_t bytes = 1000 * 1000 * 4;
+    const std::vector<std::uint8_t> pixels(renderer->getPixels(), renderer->getPixels() + bytes);
+    const float sample = waveField.getGrid()[500][500];
+
+    const char *const cases[] = {"",     "abc",   "5O",   "1,5",  "0x10",  "inf",
+                                 "nan",  "50abc", "0",    "-0.0", "1e-50",  // 0 in a float
+                                 "1e39", "-1e39", "1e400"};                 // beyond a float
+    for (const char *text : cases) {
+        const float before = phase;
+        QString shown;
+        bool raised = false;
+        try {
+            frameUpdate(QString::fromLatin1(text), [&](const QString &t) { shown = t; });
+        } catch (const Exception &e) {
+            raised = true;
+            EXPECT_FALSE(e.Message().isEmpty()) << '"' << text << '"';
+        }
+        EXPECT_TRUE(raised) << '"' << text << "\" was accepted";
+        EXPECT_EQ(phase, nextPhase(before)) << '"' << text << '"';
+        EXPECT_EQ(shown, FloatToStr(phase)) << '"' << text << '"';
+        EXPECT_EQ(std::memcmp(renderer->getPixels(), pixels.data(), bytes), 0)
+            << '"' << text << '"';
+        EXPECT_EQ(waveField.getGrid()[500][500], sample) << '"' << text << '"';
+    }
+}
+
+TEST(FrameUpdateTest, ANewWavelengthTakesEffectAtTheNextTickWithThePhaseCarriedOn) {
+    const struct {
+        const char *text;
+        float lambda;
+    } ticks[] = {{"50", 50}, {"30", 30}, {"-50", -50}, {"7.25", 7.25f}};
+    for (const auto &t : ticks) {
+        QImage frame;
+        const float expectedPhase = nextPhase(phase);
+        tick(QString::fromLatin1(t.text), &frame);
+        ASSERT_EQ(phase, expectedPhase);
+        expectFrameMatchesOracle(frame, t.lambda, phase, t.text);
+    }
+}
+
+}  // namespace
