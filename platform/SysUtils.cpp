@@ -10,9 +10,7 @@ Exception::Exception(QString message)
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // from_chars also takes "inf", "nan" and, without a sign, nothing of the "+5" form; the number
 // grammar is checked here first so that only plain decimals reach it.

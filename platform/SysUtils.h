@@ -6,13 +6,13 @@
 
 // The error the run-time layer raises, carrying a message for the user.
 class Exception : public std::exception {
-  public:
+public:
     explicit Exception(QString message);
 
     const QString &Message() const { return message; }
     const char *what() const noexcept override { return utf8.c_str(); }
 
-  private:
+private:
     QString message;
     std::string utf8;
 };

@@ -31,7 +31,8 @@ void sine::computeLiteral(std::uint32_t sourceX, std::uint32_t sourceY, float la
                 }
             }
 
-            const double theta = (double(r) * 2 * pi) / double(lambda) - double(phase) * double(lambda);
+            const double theta =
+                (double(r) * 2 * pi) / double(lambda) - double(phase) * double(lambda);
             grid[x][y] = float(std::cos(theta) * double(a));
         }
     }

@@ -12,9 +12,7 @@
 namespace {
 
 // The phase after one more tick: the step is added in double and rounded back to float.
-float nextPhase(float p) {
-    return float(double(p) + 0.02);
-}
+float nextPhase(float p) { return float(double(p) + 0.02); }
 
 // Runs one tick and returns the phase text it showed.
 QString tick(const QString &wavelength, QImage *frame = nullptr) {
