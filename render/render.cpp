@@ -15,9 +15,9 @@ std::uint8_t greyLevel(float sample) {
     if (!std::isfinite(n)) {
         return 128;
     }
-    // fmod is exact, so this keeps the low 8 bits of n however large it is, and the result fits
-    // an int, where converting n itself might not.
-    const int low = int(std::fmod(n, 256.0));
+    // Only a broken field gives samples beyond [-1, 1]. For those, fmod keeps the low 8 bits
+    // exactly where converting n to an int would overflow.
+    const int low = int(std::fabs(n) < 0x1p31 ? n : std::fmod(n, 256.0));
     return std::uint8_t((low + 128) & 0xff);
 }
 
