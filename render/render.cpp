@@ -5,6 +5,9 @@
 #include <limits>
 #include <new>
 
+#include "render/convert_fast.h"
+#include "wave/simd_level.h"
+
 double roundSample(double t) {
     const double f = std::fmod(t, 1.0);  // has the sign of t
     return f > 0.5 ? std::ceil(t) : std::floor(t);
@@ -41,7 +44,25 @@ void render::allocate(std::uint32_t width, std::uint32_t height) {
     this->height = height;
 }
 
-std::uint8_t *render::convert() { return convertLiteral(); }
+std::uint8_t *render::convert() {
+    switch (simd::activeLevel()) {
+#if defined(ONDORIA_X86_KERNELS)
+        case simd::Level::avx512:
+            convert_fast::convertAvx512(grid, pixels, width, height);
+            break;
+        case simd::Level::avx2:
+            convert_fast::convertAvx2(grid, pixels, width, height);
+            break;
+        case simd::Level::sse2:
+            convert_fast::convertSse2(grid, pixels, width, height);
+            break;
+#endif
+        default:
+            convert_fast::convertPortable(grid, pixels, width, height);
+            break;
+    }
+    return pixels;
+}
 
 std::uint8_t *render::convertLiteral() {
     std::size_t i = 0;

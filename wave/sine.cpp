@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "wave/simd_level.h"
+#include "wave/sine_fast.h"
+
 namespace {
 constexpr double pi = 3.141592653589793;
 }
@@ -10,7 +13,23 @@ sine::sine(std::uint32_t width, std::uint32_t height) : layer(width, height) {}
 
 void sine::compute(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,
                    float phase) {
-    computeLiteral(sourceX, sourceY, lambda, reach, phase);
+    const sine_fast::Wave wave{sourceX, sourceY, lambda, reach, phase};
+    switch (simd::activeLevel()) {
+#if defined(ONDORIA_X86_KERNELS)
+        case simd::Level::avx512:
+            sine_fast::computeAvx512(grid, width, height, wave);
+            return;
+        case simd::Level::avx2:
+            sine_fast::computeAvx2(grid, width, height, wave);
+            return;
+        case simd::Level::sse2:
+            sine_fast::computeSse2(grid, width, height, wave);
+            return;
+#endif
+        default:
+            sine_fast::computePortable(grid, width, height, wave);
+            return;
+    }
 }
 
 void sine::computeLiteral(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,

@@ -1,0 +1,94 @@
+// Built with -mavx2; called only when the processor has AVX2.
+// GCC 12 takes the deliberately undefined registers inside some intrinsics for uninitialised
+// variables (GCC bug 105593).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+
+#include <cstddef>
+
+#include "render/convert_fast.h"
+
+namespace convert_fast {
+
+namespace {
+
+constexpr std::uint32_t block = 8;
+
+// greyByte of 8 samples, each byte repeated 4 times in its 32-bit lane.
+__m256i greyPixels(__m256 sample) {
+    const __m256 t = _mm256_mul_ps(sample, _mm256_set1_ps(127.0f));
+    const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), t);
+    const __m256i inRange =
+        _mm256_castps_si256(_mm256_cmp_ps(magnitude, _mm256_set1_ps(0x1p31f), _CMP_LT_OQ));
+    // floor(t): truncate, then step down where that went up (negative non-integral t).
+    __m256i n = _mm256_cvttps_epi32(t);
+    n = _mm256_add_epi32(n,
+                         _mm256_castps_si256(_mm256_cmp_ps(_mm256_cvtepi32_ps(n), t, _CMP_GT_OQ)));
+    const __m256 fraction = _mm256_sub_ps(t, _mm256_cvtepi32_ps(n));
+    const __m256 up = _mm256_and_ps(_mm256_cmp_ps(t, _mm256_setzero_ps(), _CMP_GT_OQ),
+                                    _mm256_cmp_ps(fraction, _mm256_set1_ps(0.5f), _CMP_GT_OQ));
+    n = _mm256_sub_epi32(n, _mm256_castps_si256(up));
+    const __m256i grey =
+        _mm256_and_si256(_mm256_add_epi32(n, _mm256_set1_epi32(128)), _mm256_set1_epi32(0xff));
+    return _mm256_blendv_epi8(_mm256_set1_epi32(int(0x80808080u)),
+                              _mm256_mullo_epi32(grey, _mm256_set1_epi32(0x01010101)), inRange);
+}
+
+// Rows of 8 lanes become columns: c[k] lane j ends up in c[j] lane k.
+void transpose8(__m256 c[8]) {
+    const __m256 t0 = _mm256_unpacklo_ps(c[0], c[1]);
+    const __m256 t1 = _mm256_unpackhi_ps(c[0], c[1]);
+    const __m256 t2 = _mm256_unpacklo_ps(c[2], c[3]);
+    const __m256 t3 = _mm256_unpackhi_ps(c[2], c[3]);
+    const __m256 t4 = _mm256_unpacklo_ps(c[4], c[5]);
+    const __m256 t5 = _mm256_unpackhi_ps(c[4], c[5]);
+    const __m256 t6 = _mm256_unpacklo_ps(c[6], c[7]);
+    const __m256 t7 = _mm256_unpackhi_ps(c[6], c[7]);
+    const __m256 u0 = _mm256_shuffle_ps(t0, t2, 0x44);
+    const __m256 u1 = _mm256_shuffle_ps(t0, t2, 0xEE);
+    const __m256 u2 = _mm256_shuffle_ps(t1, t3, 0x44);
+    const __m256 u3 = _mm256_shuffle_ps(t1, t3, 0xEE);
+    const __m256 u4 = _mm256_shuffle_ps(t4, t6, 0x44);
+    const __m256 u5 = _mm256_shuffle_ps(t4, t6, 0xEE);
+    const __m256 u6 = _mm256_shuffle_ps(t5, t7, 0x44);
+    const __m256 u7 = _mm256_shuffle_ps(t5, t7, 0xEE);
+    c[0] = _mm256_permute2f128_ps(u0, u4, 0x20);
+    c[1] = _mm256_permute2f128_ps(u1, u5, 0x20);
+    c[2] = _mm256_permute2f128_ps(u2, u6, 0x20);
+    c[3] = _mm256_permute2f128_ps(u3, u7, 0x20);
+    c[4] = _mm256_permute2f128_ps(u0, u4, 0x31);
+    c[5] = _mm256_permute2f128_ps(u1, u5, 0x31);
+    c[6] = _mm256_permute2f128_ps(u2, u6, 0x31);
+    c[7] = _mm256_permute2f128_ps(u3, u7, 0x31);
+}
+
+}  // namespace
+
+void convertAvx2(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
+                 std::uint32_t height) {
+    const std::uint32_t fullWidth = width - width % block;
+    const std::uint32_t fullHeight = height - height % block;
+    const std::size_t rowBytes = std::size_t(width) * 4;
+    for (std::uint32_t strip = 0; strip < fullWidth; strip += stripColumns) {
+        const std::uint32_t stripEnd =
+            strip + stripColumns < fullWidth ? strip + stripColumns : fullWidth;
+        for (std::uint32_t y = 0; y < fullHeight; y += block) {
+            for (std::uint32_t x = strip; x < stripEnd; x += block) {
+                __m256 c[block];
+                for (std::uint32_t k = 0; k < block; ++k) {
+                    c[k] = _mm256_castsi256_ps(greyPixels(_mm256_loadu_ps(grid[x + k] + y)));
+                }
+                transpose8(c);
+                std::uint8_t *out = pixels + (std::size_t(y) * width + x) * 4;
+                for (std::uint32_t k = 0; k < block; ++k) {
+                    _mm256_storeu_ps(reinterpret_cast<float *>(out + k * rowBytes), c[k]);
+                }
+            }
+        }
+    }
+    convertEdges(grid, pixels, width, height, block);
+}
+
+}  // namespace convert_fast

@@ -1,0 +1,92 @@
+// Built with -mavx512f; called only when the processor has AVX-512F.
+// GCC 12 takes the deliberately undefined registers inside some intrinsics for uninitialised
+// variables (GCC bug 105593).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+
+#include <cstddef>
+
+#include "render/convert_fast.h"
+
+namespace convert_fast {
+
+namespace {
+
+constexpr std::uint32_t block = 16;
+
+// greyByte of 16 samples, each byte repeated 4 times in its 32-bit lane.
+__m512i greyPixels(__m512 sample) {
+    const __m512 t = _mm512_mul_ps(sample, _mm512_set1_ps(127.0f));
+    const __mmask16 inRange =
+        _mm512_cmp_ps_mask(_mm512_abs_ps(t), _mm512_set1_ps(0x1p31f), _CMP_LT_OQ);
+    // floor(t): truncate, then step down where that went up (negative non-integral t).
+    __m512i n = _mm512_cvttps_epi32(t);
+    const __mmask16 wentUp = _mm512_cmp_ps_mask(_mm512_cvtepi32_ps(n), t, _CMP_GT_OQ);
+    n = _mm512_mask_sub_epi32(n, wentUp, n, _mm512_set1_epi32(1));
+    const __m512 fraction = _mm512_sub_ps(t, _mm512_cvtepi32_ps(n));
+    const __mmask16 up = _mm512_cmp_ps_mask(t, _mm512_setzero_ps(), _CMP_GT_OQ) &
+                         _mm512_cmp_ps_mask(fraction, _mm512_set1_ps(0.5f), _CMP_GT_OQ);
+    n = _mm512_mask_add_epi32(n, up, n, _mm512_set1_epi32(1));
+    const __m512i grey =
+        _mm512_and_si512(_mm512_add_epi32(n, _mm512_set1_epi32(128)), _mm512_set1_epi32(0xff));
+    return _mm512_mask_mullo_epi32(_mm512_set1_epi32(int(0x80808080u)), inRange, grey,
+                                   _mm512_set1_epi32(0x01010101));
+}
+
+// Rows of 16 lanes become columns: c[k] lane j ends up in c[j] lane k.
+void transpose16(__m512i c[16]) {
+    __m512i t[16];
+    for (int k = 0; k < 16; k += 2) {
+        t[k] = _mm512_unpacklo_epi32(c[k], c[k + 1]);
+        t[k + 1] = _mm512_unpackhi_epi32(c[k], c[k + 1]);
+    }
+    // u[4g + j] holds, in 128-bit lane l, element 4l + j of c[4g] .. c[4g + 3].
+    __m512i u[16];
+    for (int g = 0; g < 4; ++g) {
+        const __m512i *tg = t + 4 * g;
+        u[4 * g] = _mm512_unpacklo_epi64(tg[0], tg[2]);
+        u[4 * g + 1] = _mm512_unpackhi_epi64(tg[0], tg[2]);
+        u[4 * g + 2] = _mm512_unpacklo_epi64(tg[1], tg[3]);
+        u[4 * g + 3] = _mm512_unpackhi_epi64(tg[1], tg[3]);
+    }
+    // v[j] and v[4 + j]: the even and odd 128-bit lanes of u[j], u[4 + j]; v[8 + ...] likewise
+    // for u[8 + j], u[12 + j].
+    __m512i v[16];
+    for (int h = 0; h < 2; ++h) {
+        for (int j = 0; j < 4; ++j) {
+            v[8 * h + j] = _mm512_shuffle_i32x4(u[8 * h + j], u[8 * h + 4 + j], 0x88);
+            v[8 * h + 4 + j] = _mm512_shuffle_i32x4(u[8 * h + j], u[8 * h + 4 + j], 0xDD);
+        }
+    }
+    for (int j = 0; j < 8; ++j) {
+        c[j] = _mm512_shuffle_i32x4(v[j], v[8 + j], 0x88);
+        c[8 + j] = _mm512_shuffle_i32x4(v[j], v[8 + j], 0xDD);
+    }
+}
+
+}  // namespace
+
+void convertAvx512(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
+                   std::uint32_t height) {
+    const std::uint32_t fullWidth = width - width % block;
+    const std::uint32_t fullHeight = height - height % block;
+    const std::size_t rowBytes = std::size_t(width) * 4;
+    for (std::uint32_t x = 0; x < fullWidth; x += block) {
+        for (std::uint32_t y = 0; y < fullHeight; y += block) {
+            __m512i c[block];
+            for (std::uint32_t k = 0; k < block; ++k) {
+                c[k] = greyPixels(_mm512_loadu_ps(grid[x + k] + y));
+            }
+            transpose16(c);
+            std::uint8_t *out = pixels + (std::size_t(y) * width + x) * 4;
+            for (std::uint32_t k = 0; k < block; ++k) {
+                _mm512_storeu_si512(out + k * rowBytes, c[k]);
+            }
+        }
+    }
+    convertEdges(grid, pixels, width, height, block);
+}
+
+}  // namespace convert_fast

@@ -1,0 +1,294 @@
+// The fast compute and convert kernels against the literal code, bit for bit, on every
+// instruction-set level this processor runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "oracle.h"
+#include "render/render.h"
+#include "wave/simd_level.h"
+#include "wave/sine.h"
+#include "wave/sine_fast.h"
+
+namespace {
+
+// The levels this processor runs (and ONDORIA_SIMD allows), lowest first.
+std::vector<simd::Level> runnableLevels() {
+    simd::limitSimdLevel(simd::Level::avx512);
+    const simd::Level best = simd::activeLevel();
+    std::vector<simd::Level> levels;
+    for (simd::Level level :
+         {simd::Level::scalar, simd::Level::sse2, simd::Level::avx2, simd::Level::avx512}) {
+        if (level <= best) {
+            levels.push_back(level);
+        }
+    }
+    return levels;
+}
+
+// Runs the body with the kernels capped at each runnable level in turn.
+template <typename Body>
+void forEachLevel(Body body) {
+    for (simd::Level level : runnableLevels()) {
+        simd::limitSimdLevel(level);
+        body(level);
+    }
+    simd::limitSimdLevel(simd::Level::avx512);
+}
+
+struct WaveCase {
+    const char *name;
+    std::uint32_t width, height, sourceX, sourceY;
+    float lambda, reach, phase;
+};
+
+// Every sample of a fast frame against the literal frame, comparing bits (so -0.0 and 0.0 and
+// NaN payloads count). Names the case, the level and the first few differing samples.
+void expectSameField(const char *what, simd::Level level, sine &fast, sine &literal,
+                     std::uint32_t width, std::uint32_t height) {
+    int mismatches = 0;
+    for (std::uint32_t x = 0; x < width; ++x) {
+        for (std::uint32_t y = 0; y < height; ++y) {
+            const float got = fast.getGrid()[x][y];
+            const float want = literal.getGrid()[x][y];
+            if (oracle::bitsOf(got) != oracle::bitsOf(want) && ++mismatches <= 5) {
+                ADD_FAILURE() << what << " [" << simd::levelName(level) << "]: sample (" << x
+                              << ", " << y << ") is " << got << " (bits " << std::hex
+                              << oracle::bitsOf(got) << "), literal " << want << " (bits "
+                              << oracle::bitsOf(want) << std::dec << ")";
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0) << what << " [" << simd::levelName(level) << "]";
+}
+
+TEST(FastComputeTest, IntegerRadiusEqualsHypotOverTheWholeExactRange) {
+    // The kernels take r as float(sqrt(dx*dx + dy*dy)) wherever |dx| and |dy| are within the
+    // limit; this is every such pair, both signs.
+    const std::int64_t limit = sine_fast::exactRadiusLimit;
+    std::int64_t mismatches = 0;
+    for (std::int64_t dx = -limit; dx <= limit; ++dx) {
+        for (std::int64_t dy = -limit; dy <= limit; ++dy) {
+            const double a = double(dx), b = double(dy);
+            const float byHypot = float(std::hypot(a, b));
+            const float bySqrt = float(std::sqrt(a * a + b * b));
+            if (oracle::bitsOf(byHypot) != oracle::bitsOf(bySqrt) && ++mismatches <= 5) {
+                ADD_FAILURE() << "(" << dx << ", " << dy << "): hypot gives " << byHypot
+                              << ", sqrt " << bySqrt;
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(FastComputeTest, FramesEqualTheLiteralCode) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const WaveCase cases[] = {
+        {"1x1 at its source", 1, 1, 0, 0, 50, 0, 0.02f},
+        {"3x7, wavelength 7.25", 3, 7, 1, 5, 7.25f, 0, 0.5f},
+        {"17x1, wavelength 1, source right of the grid", 17, 1, 40, 0, 1, 0, 1},
+        {"1023x9, wavelength 0.5, reach 16", 1023, 9, 10, 4, 0.5f, 16, 0.3f},
+        {"1023x9, wavelength 333, reach 300", 1023, 9, 500, 3, 333, 300, 2},
+        {"33x65, reach 300, source below", 33, 65, 10, 90, 20, 300, 0.7f},
+        {"64x64, reach -16: no amplitude anywhere", 64, 64, 10, 10, 50, -16, 0.02f},
+        {"64x64, reach infinite", 64, 64, 10, 10, 50, inf, 0.02f},
+        {"64x64, reach 1e-30", 64, 64, 10, 10, 50, 1e-30f, 0.02f},
+        {"64x64, reach NaN", 64, 64, 10, 10, 50, nan, 0.02f},
+        {"40x30, source far below and right", 40, 30, 4000000000u, 3000000000u, 333, 0, 0.1f},
+        {"40x30, far source, reach 1e9", 40, 30, 4000000000u, 3000000000u, 333, 1e9f, 0.1f},
+        // Columns and rows on both sides of the exact-radius limit.
+        {"64x20, source 4100 columns right", 64, 20, 4100, 10, 50, 0, 0.02f},
+        {"9x64, source 4120 rows down", 9, 64, 4, 4120, 50, 0, 0.02f},
+        {"1023x9, wavelength -50", 1023, 9, 10, 10, -50, 0, 0.02f},
+        {"1023x9, wavelength 1e-3", 1023, 9, 10, 10, 1e-3f, 0, 0.02f},
+        {"1023x9, wavelength 1e6", 1023, 9, 10, 10, 1e6f, 0, 0.02f},
+        {"1023x9, wavelength 1e6, phase 0.5", 1023, 9, 10, 10, 1e6f, 0, 0.5f},
+        // theta = r * 2 * pi / 50 - phase * 50 straddles the vector cosine's limit of 2^20.
+        {"200x200, theta across the vector limit", 200, 200, 10, 10, 50, 0, 20971.5f},
+        {"64x64, theta far beyond the vector limit", 64, 64, 10, 10, 50, 0, 1e7f},
+        {"64x64, wavelength 0: not a number", 64, 64, 10, 10, 0, 0, 0.02f},
+        {"64x64, wavelength NaN", 64, 64, 10, 10, nan, 0, 0.02f},
+        {"64x64, phase infinite", 64, 64, 10, 10, 50, 0, inf},
+        {"0x5", 0, 5, 10, 10, 50, 0, 0.02f},
+        {"5x0", 5, 0, 10, 10, 50, 0, 0.02f},
+    };
+    for (const WaveCase &c : cases) {
+        sine literal(c.width, c.height);
+        literal.computeLiteral(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
+        forEachLevel([&](simd::Level level) {
+            sine fast(c.width, c.height);
+            fast.compute(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
+            expectSameField(c.name, level, fast, literal, c.width, c.height);
+        });
+    }
+}
+
+TEST(FastComputeTest, SmallFramesEqualTheReference) {
+    // The literal code is the definition; the independent reference guards it for a few cases.
+    const WaveCase cases[] = {
+        {"3x7", 3, 7, 1, 5, 7.25f, 0, 0.5f},
+        {"1023x9, reach 16", 1023, 9, 10, 4, 50, 16, 0.3f},
+        {"17x1, source outside", 17, 1, 40, 0, 1, 0, 1},
+    };
+    for (const WaveCase &c : cases) {
+        const std::vector<float> expected =
+            oracle::field(c.width, c.height, c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
+        forEachLevel([&](simd::Level level) {
+            sine fast(c.width, c.height);
+            fast.compute(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
+            for (std::uint32_t x = 0; x < c.width; ++x) {
+                for (std::uint32_t y = 0; y < c.height; ++y) {
+                    const float want = expected[std::size_t(x) * c.height + y];
+                    ASSERT_EQ(oracle::bitsOf(fast.getGrid()[x][y]), oracle::bitsOf(want))
+                        << c.name << " [" << simd::levelName(level) << "]: sample (" << x << ", "
+                        << y << ")";
+                }
+            }
+        });
+    }
+}
+
+TEST(FastComputeTest, DefaultFramesAtSuccessivePhasesEqualTheLiteralCode) {
+    // The program's frames: 1000x1000 around (10, 10), wavelength 50, the phase stepping by 0.02
+    // as the frame update steps it; from the start, after 10,000 frames and after a million.
+    const std::uint32_t size = 1000;
+    sine literal(size, size);
+    sine fast(size, size);
+    for (const float start : {0.0f, 200.0f, 20000.0f}) {
+        float phase = start;
+        for (int frame = 0; frame < 4; ++frame) {
+            phase = float(double(phase) + 0.02);
+            literal.computeLiteral(10, 10, 50, 0, phase);
+            forEachLevel([&](simd::Level level) {
+                fast.compute(10, 10, 50, 0, phase);
+                const std::string what = "default frame at phase " + std::to_string(phase);
+                expectSameField(what.c_str(), level, fast, literal, size, size);
+            });
+        }
+    }
+}
+
+// Sample values a grey-level rule can get wrong: every bit pattern class, and the values at and
+// beside every rounding boundary of s * 127 in and somewhat beyond [-1, 1], and around the powers
+// of two where floats stop having fractions or stop fitting 32-bit integers.
+std::vector<float> awkwardSamples() {
+    std::vector<float> samples;
+    const auto withNeighbours = [&](float s, int steps) {
+        float below = s, above = s;
+        samples.push_back(s);
+        for (int i = 0; i < steps; ++i) {
+            below = std::nextafter(below, -std::numeric_limits<float>::infinity());
+            above = std::nextafter(above, std::numeric_limits<float>::infinity());
+            samples.push_back(below);
+            samples.push_back(above);
+        }
+    };
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const std::uint32_t bits :
+         {0x7fc00000u, 0xffc00000u, 0x7f800001u, 0xff800001u, 0x7fffffffu, 0xffffffffu}) {
+        float nan;
+        std::memcpy(&nan, &bits, sizeof nan);
+        samples.push_back(nan);
+    }
+    for (const float s : {inf, -inf, 0.0f, -0.0f, std::numeric_limits<float>::denorm_min(),
+                          -std::numeric_limits<float>::denorm_min(),
+                          std::numeric_limits<float>::min(), -std::numeric_limits<float>::min(),
+                          std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()}) {
+        withNeighbours(s, 2);
+    }
+    for (int k = -300; k <= 300; ++k) {
+        withNeighbours(float(k) / 127.0f, 3);
+        withNeighbours(float((k + 0.5) / 127.0), 3);
+    }
+    for (int e = 20; e <= 40; ++e) {
+        const float t = std::ldexp(1.0f, e);
+        for (const float s : {t / 127.0f, -t / 127.0f, (t + 128) / 127.0f, -(t + 128) / 127.0f}) {
+            withNeighbours(s, 3);
+        }
+    }
+    std::mt19937 random(12345);
+    for (int i = 0; i < 20000; ++i) {
+        const std::uint32_t bits = random();
+        float s;
+        std::memcpy(&s, &bits, sizeof s);
+        samples.push_back(s);
+    }
+    return samples;
+}
+
+TEST(FastConvertTest, EverySampleClassGivesTheLiteralBytes) {
+    const std::vector<float> samples = awkwardSamples();
+    const struct {
+        std::uint32_t width, height;
+    } sizes[] = {{1, 1}, {3, 7}, {17, 1}, {1, 17}, {1023, 9}, {33, 47}, {16, 16}, {250, 160}};
+    for (const auto &size : sizes) {
+        // Every sample lands in every size at least once, at shifting positions.
+        const std::size_t count = std::size_t(size.width) * size.height;
+        for (std::size_t offset = 0; offset < samples.size(); offset += count) {
+            layer field(size.width, size.height);
+            std::vector<float> columnMajor(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                columnMajor[i] = samples[(offset + i) % samples.size()];
+                field.getGrid()[i / size.height][i % size.height] = columnMajor[i];
+            }
+            render renderer(&field);
+            const std::uint8_t *literalBytes = renderer.convertLiteral();
+            const std::vector<std::uint8_t> literal(literalBytes, literalBytes + count * 4);
+            const std::vector<std::uint8_t> reference =
+                oracle::pixels(columnMajor, size.width, size.height);
+            forEachLevel([&](simd::Level level) {
+                std::memset(renderer.getPixels(), 0, count * 4);
+                const std::uint8_t *fast = renderer.convert();
+                ASSERT_EQ(fast, renderer.getPixels());
+                for (std::size_t i = 0; i < count * 4; ++i) {
+                    const std::size_t pixel = i / 4;
+                    const std::uint32_t x = std::uint32_t(pixel % size.width);
+                    const std::uint32_t y = std::uint32_t(pixel / size.width);
+                    const float s = field.getGrid()[x][y];
+                    ASSERT_EQ(int(fast[i]), int(literal[i]))
+                        << size.width << "x" << size.height << " [" << simd::levelName(level)
+                        << "]: byte " << i << " of pixel (" << x << ", " << y << "), sample " << s
+                        << " (bits " << std::hex << oracle::bitsOf(s) << ")";
+                    ASSERT_EQ(int(literal[i]), int(reference[i]))
+                        << "literal and reference differ for sample " << s;
+                }
+            });
+        }
+    }
+}
+
+TEST(FastConvertTest, DefaultFrameGivesTheLiteralBytes) {
+    sine field(1000, 1000);
+    field.computeLiteral(10, 10, 50, 0, 0.02f);
+    render renderer(&field);
+    const std::uint8_t *literalBytes = renderer.convertLiteral();
+    const std::vector<std::uint8_t> literal(literalBytes, literalBytes + 4000000);
+    forEachLevel([&](simd::Level level) {
+        const std::uint8_t *fast = renderer.convert();
+        const auto mismatch = std::mismatch(literal.begin(), literal.end(), fast);
+        EXPECT_EQ(mismatch.first, literal.end())
+            << "[" << simd::levelName(level) << "] first differing byte "
+            << (mismatch.first - literal.begin());
+    });
+}
+
+TEST(SimdLevelTest, LimitsLowerTheActiveLevelAndLiftAgain) {
+    const std::vector<simd::Level> levels = runnableLevels();
+    for (simd::Level level : levels) {
+        simd::limitSimdLevel(level);
+        EXPECT_EQ(simd::activeLevel(), level) << simd::levelName(level);
+    }
+    simd::limitSimdLevel(simd::Level::avx512);
+    EXPECT_EQ(simd::activeLevel(), levels.back());
+    EXPECT_LE(simd::activeLevel(), simd::supportedLevel());
+}
+
+}  // namespace

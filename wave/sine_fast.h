@@ -1,0 +1,62 @@
+#pragma once
+
+// The fast kernels behind sine::compute, one per instruction-set level, and what they share.
+// sine::compute picks one with simd::activeLevel(); sine::computeLiteral is their definition.
+
+#include <cstdint>
+
+namespace sine_fast {
+
+// The arguments of one compute call.
+struct Wave {
+    std::uint32_t sourceX, sourceY;
+    float lambda, reach, phase;
+};
+
+// For integer dx, dy with |dx|, |dy| <= exactRadiusLimit, dx*dx + dy*dy is exact in double and
+// float(sqrt(dx*dx + dy*dy)) == float(hypot(dx, dy)); the tests check every such pair. Farther
+// pixels take hypot, as the literal code does.
+inline constexpr std::int64_t exactRadiusLimit = 4096;
+
+// The vector cosine is trusted only for |theta| <= vectorCosLimit, where glibc's libmvec was
+// tested to a 4 ulp error; beyond it, or for a theta that is not finite, std::cos decides.
+inline constexpr double vectorCosLimit = 0x1p20;
+
+// A vector cosine result is accepted when its double lies farther than this many units in the
+// last place from a float rounding boundary (a midpoint between two floats). The vector cosine
+// (<= 4 ulp) and std::cos (<= 1 ulp) then lie on the same side of it and round to the same
+// float; the margin leaves a factor of 100 over those bounds.
+inline constexpr std::int64_t roundingMargin = 1024;
+
+// Vector results this close to 0 are recomputed: float rounding there is no longer a matter of
+// the low mantissa bits (subnormal floats), and a vector cosine that small is suspect.
+inline constexpr double tinyCosine = 0x1p-100;
+inline constexpr double tinySample = 0x1p-125;
+
+// The sample of pixel (x, y) exactly as the literal code computes it: hypot, std::sqrt,
+// std::cos. The fallback of every fast kernel.
+float literalSample(const Wave &wave, std::uint32_t x, std::uint32_t y);
+
+// Each fills columns [0, width) of grid, each of height samples, for the wave.
+//
+// Computes: the samples of sine::computeLiteral. Valid for: every argument. Error:
+// bit-identical to the literal code. Outside the ranges above (far pixels, large or non-finite
+// theta, results near a float rounding boundary) an element falls back to literalSample.
+void computePortable(float *const *grid, std::uint32_t width, std::uint32_t height,
+                     const Wave &wave);
+#if defined(ONDORIA_X86_KERNELS)
+void computeSse2(float *const *grid, std::uint32_t width, std::uint32_t height, const Wave &wave);
+void computeAvx2(float *const *grid, std::uint32_t width, std::uint32_t height, const Wave &wave);
+void computeAvx512(float *const *grid, std::uint32_t width, std::uint32_t height, const Wave &wave);
+#endif
+
+// The rows of a column whose |sourceY - y| stays within exactRadiusLimit: [first, last).
+struct RowRange {
+    std::uint32_t first, last;
+};
+RowRange exactRows(std::uint32_t sourceY, std::uint32_t height);
+
+// Whether column x lies within exactRadiusLimit of the source.
+bool exactColumn(std::uint32_t sourceX, std::uint32_t x);
+
+}  // namespace sine_fast
