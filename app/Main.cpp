@@ -1,7 +1,13 @@
 #include "app/Main.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLayout>
+#include <QMessageBox>
+#include <QTimer>
 #include <cmath>
 
+#include "app/New.h"
 #include "platform/Bitmap.h"
 #include "platform/SysUtils.h"
 
@@ -45,4 +51,90 @@ QImage frameUpdate(const QString &wavelengthText,
     const std::uint8_t *pixels = renderer->convert();
     const auto [width, height] = renderer->getSize();
     return CreateBitmap(width, height, 1, 32, pixels);
+}
+
+// How often the running animation makes a frame.
+constexpr int frameIntervalMs = 1500;
+// Where the window first appears on the screen.
+constexpr QPoint windowPosition(221, 112);
+
+TForm1 *Form1 = nullptr;
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), Timer1(new QTimer(this)) {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setupUi(this);
+    // Names of fonts that are not installed fall back to the system's sans-serif.
+    QFont windowFont = font();
+    windowFont.setStyleHint(QFont::SansSerif);
+    setFont(windowFont);
+    // The window is exactly as large as the central area and the menu bar above it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(windowPosition);
+    ScrollBox1->viewport()->setBackgroundRole(QPalette::Window);
+    // The phase label fits its text from the start, whatever the font's width.
+    Label1->adjustSize();
+
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(frameIntervalMs);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(New1, &QAction::triggered, this, &TForm1::New1Click);
+    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+}
+
+void TForm1::Button1Click() {
+    if (Timer1->isActive()) {
+        Timer1->stop();
+        Button1->setText(QStringLiteral("Start"));
+    } else {
+        Timer1->start();
+        Button1->setText(QStringLiteral("Stop"));
+    }
+}
+
+void TForm1::Timer1Timer() {
+    const auto showPhase = [this](const QString &text) {
+        Label1->setText(text);
+        Label1->adjustSize();
+    };
+    // Nothing may leave a handler: an exception thrown through Qt's event loop is undefined.
+    try {
+        Image1->setPicture(frameUpdate(Edit1->text(), showPhase));
+    } catch (const Exception &error) {
+        showError(error.Message());
+    } catch (const std::exception &error) {
+        showError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TForm1::showError(const QString &message) {
+    // One box, reused: a bad wavelength fails again at every tick, and a new box each time
+    // would bury the window. It must not take the keyboard from the wavelength field either,
+    // since the user is probably typing the correction there.
+    if (!errorMessage) {
+        errorMessage =
+            new QMessageBox(QMessageBox::Critical, windowTitle(), QString(), QMessageBox::Ok, this);
+        errorMessage->setWindowModality(Qt::NonModal);
+        errorMessage->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    errorMessage->setText(message);
+    if (!errorMessage->isVisible()) {
+        errorMessage->show();
+    }
+}
+
+// Ends the event loop at once rather than calling exit() from inside it: main then returns 0 with
+// the windows and the application torn down in order, where exit() would run static destructors
+// under a live QApplication.
+void TForm1::Exit1Click() { QCoreApplication::exit(0); }
+
+void TForm1::New1Click() { Form2->show(); }
+
+void TForm1::closeEvent(QCloseEvent *event) {
+    // The main window's end is the program's end, whatever other window is still shown.
+    event->accept();
+    QCoreApplication::exit(0);
 }

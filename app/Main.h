@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QImage>
+#include <QMainWindow>
 #include <QString>
 #include <cstdint>
 #include <functional>
 
 #include "render/render.h"
+#include "ui_Main.h"
 #include "wave/sine.h"
+
+class QMessageBox;
+class QTimer;
 
 // The canvas state the animation runs on. Only the frame update changes any of it, and only
 // phase and the contents of the field, the pixels and the picture.
@@ -27,3 +32,32 @@ float wavelengthFrom(const QString &text);
 // wavelength is read, so a bad text (which raises Exception) still advances the read-out.
 QImage frameUpdate(const QString &wavelengthText,
                    const std::function<void(const QString &)> &showPhase);
+
+// The main window: the picture, the Start/Stop button, the wavelength field and the phase
+// read-out. All animation state is the canvas state above; the window only shows it.
+class TForm1 : public QMainWindow, public Ui::TForm1 {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+
+    QTimer *Timer1;
+
+    void Button1Click();
+    void Timer1Timer();
+    void Exit1Click();
+    void New1Click();
+
+    // The one box that reports frame update errors; null until the first error.
+    QMessageBox *errorBox() const { return errorMessage; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void showError(const QString &message);
+
+    QMessageBox *errorMessage = nullptr;  // owned by the window, kept for reuse
+};
+
+extern TForm1 *Form1;

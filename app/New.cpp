@@ -1,0 +1,32 @@
+#include "app/New.h"
+
+#include <QCloseEvent>
+
+// Where the dialog first appears on the screen.
+constexpr QPoint dialogPosition(516, 231);
+
+TForm2 *Form2 = nullptr;
+
+TForm2::TForm2(QWidget *parent) : QWidget(parent) {
+    // A title and nothing else on the frame: Cancel is the way to hide it.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setupUi(this);
+    QFont windowFont = font();
+    windowFont.setStyleHint(QFont::SansSerif);
+    setFont(windowFont);
+    setFixedSize(size());
+    move(dialogPosition);
+    // The dialog never keeps the program alive on its own.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+}
+
+void TForm2::Button2Click() { hide(); }
+
+void TForm2::closeEvent(QCloseEvent *event) {
+    // A window manager may still offer to close it (Alt+F4); only Cancel hides it.
+    if (event->spontaneous()) {
+        event->ignore();
+    }
+}
