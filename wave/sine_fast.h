@@ -13,10 +13,10 @@ struct Wave {
     float lambda, reach, phase;
 };
 
-// For integer dx, dy with |dx|, |dy| <= exactRadiusLimit, dx*dx + dy*dy is exact in double and
-// float(sqrt(dx*dx + dy*dy)) == float(hypot(dx, dy)); the tests check every such pair. Farther
-// pixels take hypot, as the literal code does.
-inline constexpr std::int64_t exactRadiusLimit = 4096;
+// For integer dx, dy with |dx|, |dy| <= exactRadiusLimit, dx*dx + dy*dy < 2^24 is exact in float,
+// and its float square root (correctly rounded) equals float(hypot(dx, dy)); the tests check
+// every such pair. Farther pixels take hypot, as the literal code does.
+inline constexpr std::int64_t exactRadiusLimit = 2896;
 
 // The vector cosine is trusted only for |theta| <= vectorCosLimit, where glibc's libmvec was
 // tested to a 4 ulp error; beyond it, or for a theta that is not finite, std::cos decides.

@@ -3,6 +3,7 @@
 // variables (GCC bug 105593).
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #include <immintrin.h>
 #pragma GCC diagnostic pop
 
@@ -16,7 +17,7 @@ namespace sine_fast {
 namespace {
 
 constexpr double pi = 3.141592653589793;
-constexpr int lanes = 8;
+constexpr std::uint32_t lanes = 16;
 
 // Lanes whose double p lies within roundingMargin units of a float rounding boundary: the low 29
 // mantissa bits (those a float drops) within the margin of one half, 1 << 28.
@@ -26,21 +27,49 @@ __mmask8 nearRoundingBoundary(__m512d p) {
     return _mm512_cmple_epu64_mask(offset, _mm512_set1_epi64(2 * roundingMargin));
 }
 
+// The wave's constants, broadcast once per call.
+struct Constants {
+    __m512d two, pi, lambda, phaseTerm, reach, one, zero, cosLimit, tinyCos, tinyP;
+};
+
+// Samples of 8 pixels at distances r (floats widened to double), and in redo the lanes that
+// must be recomputed with literalSample.
+template <bool withReach>
+__m256 samplesAt(const Constants &k, __m512d r, __mmask8 &redo) {
+    // The literal order: (r * 2 * pi) / lambda - phase * lambda.
+    const __m512d theta = _mm512_sub_pd(
+        _mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(r, k.two), k.pi), k.lambda), k.phaseTerm);
+    const __m512d c = _ZGVeN8v_cos(theta);
+    __m512d p = c;
+    redo = _mm512_cmp_pd_mask(_mm512_abs_pd(theta), k.cosLimit, _CMP_NLE_UQ) |
+           _mm512_cmp_pd_mask(_mm512_abs_pd(c), k.tinyCos, _CMP_NGE_UQ);
+    if constexpr (withReach) {
+        const __m512d root = _mm512_sqrt_pd(_mm512_div_pd(r, k.reach));
+        __m512d a = _mm512_cvtps_pd(_mm512_cvtpd_ps(_mm512_sub_pd(k.one, root)));
+        a = _mm512_mask_mov_pd(a, _mm512_cmp_pd_mask(a, k.zero, _CMP_NGE_UQ), k.zero);
+        p = _mm512_mul_pd(c, a);
+        redo |= _mm512_cmp_pd_mask(_mm512_abs_pd(p), k.tinyP, _CMP_LT_OQ) &
+                _mm512_cmp_pd_mask(p, k.zero, _CMP_NEQ_UQ);
+    }
+    redo |= nearRoundingBoundary(p);
+    return _mm512_cvtpd_ps(p);
+}
+
 template <bool withReach>
 void computeColumns(float *const *grid, std::uint32_t width, std::uint32_t height,
                     const Wave &wave) {
     const RowRange rows = exactRows(wave.sourceY, height);
-    const __m512d two = _mm512_set1_pd(2);
-    const __m512d piV = _mm512_set1_pd(pi);
-    const __m512d lambda = _mm512_set1_pd(double(wave.lambda));
-    const __m512d phaseTerm = _mm512_set1_pd(double(wave.phase) * double(wave.lambda));
-    const __m512d reach = _mm512_set1_pd(double(wave.reach));
-    const __m512d one = _mm512_set1_pd(1);
-    const __m512d zero = _mm512_setzero_pd();
-    const __m512d cosLimit = _mm512_set1_pd(vectorCosLimit);
-    const __m512d tinyCos = _mm512_set1_pd(tinyCosine);
-    const __m512d tinyP = _mm512_set1_pd(tinySample);
-    const __m512d laneIndex = _mm512_set_pd(7, 6, 5, 4, 3, 2, 1, 0);
+    const Constants k{_mm512_set1_pd(2),
+                      _mm512_set1_pd(pi),
+                      _mm512_set1_pd(double(wave.lambda)),
+                      _mm512_set1_pd(double(wave.phase) * double(wave.lambda)),
+                      _mm512_set1_pd(double(wave.reach)),
+                      _mm512_set1_pd(1),
+                      _mm512_setzero_pd(),
+                      _mm512_set1_pd(vectorCosLimit),
+                      _mm512_set1_pd(tinyCosine),
+                      _mm512_set1_pd(tinySample)};
+    const __m512 laneIndex = _mm512_set_ps(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
 
     for (std::uint32_t x = 0; x < width; ++x) {
         float *column = grid[x];
@@ -54,35 +83,25 @@ void computeColumns(float *const *grid, std::uint32_t width, std::uint32_t heigh
             column[y] = literalSample(wave, x, y);
         }
         const double dx = double(wave.sourceX) - double(x);
-        const __m512d dx2 = _mm512_set1_pd(dx * dx);
+        const __m512 dx2 = _mm512_set1_ps(float(dx * dx));
         for (std::uint32_t y = rows.first; y < rows.last; y += lanes) {
             const std::uint32_t count = rows.last - y < lanes ? rows.last - y : lanes;
-            const __mmask8 valid = __mmask8((1u << count) - 1);
-            // Integers: the sum of squares is exact, and so is its square root rounded to float.
-            const __m512d dy =
-                _mm512_sub_pd(_mm512_set1_pd(double(wave.sourceY) - double(y)), laneIndex);
-            const __m512d d2 = _mm512_add_pd(dx2, _mm512_mul_pd(dy, dy));
-            const __m256 r = _mm512_cvtpd_ps(_mm512_sqrt_pd(d2));
-            const __m512d rd = _mm512_cvtps_pd(r);
-            // The literal order: (r * 2 * pi) / lambda - phase * lambda.
-            const __m512d theta = _mm512_sub_pd(
-                _mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(rd, two), piV), lambda), phaseTerm);
-            const __m512d c = _ZGVeN8v_cos(theta);
-
-            __m512d p = c;
-            __mmask8 redo = _mm512_cmp_pd_mask(_mm512_abs_pd(theta), cosLimit, _CMP_NLE_UQ) |
-                            _mm512_cmp_pd_mask(_mm512_abs_pd(c), tinyCos, _CMP_NGE_UQ);
-            if constexpr (withReach) {
-                const __m512d root = _mm512_sqrt_pd(_mm512_div_pd(rd, reach));
-                __m512d a = _mm512_cvtps_pd(_mm512_cvtpd_ps(_mm512_sub_pd(one, root)));
-                a = _mm512_mask_mov_pd(a, _mm512_cmp_pd_mask(a, zero, _CMP_NGE_UQ), zero);
-                p = _mm512_mul_pd(c, a);
-                redo |= _mm512_cmp_pd_mask(_mm512_abs_pd(p), tinyP, _CMP_LT_OQ) &
-                        _mm512_cmp_pd_mask(p, zero, _CMP_NEQ_UQ);
-            }
-            redo = (redo | nearRoundingBoundary(p)) & valid;
-
-            _mm512_mask_storeu_ps(column + y, valid, _mm512_castps256_ps512(_mm512_cvtpd_ps(p)));
+            const __mmask16 valid = __mmask16((1u << count) - 1);
+            // Integers below 2^24: the sum of squares is exact in float, and its correctly
+            // rounded square root is hypot's r.
+            const __m512 dy =
+                _mm512_sub_ps(_mm512_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
+            const __m512 r = _mm512_sqrt_ps(_mm512_add_ps(dx2, _mm512_mul_ps(dy, dy)));
+            const __m512d rLow = _mm512_cvtps_pd(_mm512_castps512_ps256(r));
+            const __m512d rHigh =
+                _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(r), 1)));
+            __mmask8 redoLow, redoHigh;
+            const __m256 low = samplesAt<withReach>(k, rLow, redoLow);
+            const __m256 high = samplesAt<withReach>(k, rHigh, redoHigh);
+            const __m512 samples = _mm512_castpd_ps(_mm512_insertf64x4(
+                _mm512_castpd256_pd512(_mm256_castps_pd(low)), _mm256_castps_pd(high), 1));
+            _mm512_mask_storeu_ps(column + y, valid, samples);
+            const unsigned redo = (unsigned(redoLow) | unsigned(redoHigh) << 8) & valid;
             for (unsigned lanesLeft = redo; lanesLeft != 0; lanesLeft &= lanesLeft - 1) {
                 const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
                 column[row] = literalSample(wave, x, row);

@@ -43,8 +43,9 @@ bool exactColumn(std::uint32_t sourceX, std::uint32_t x) {
 }
 
 // Computes: the samples of the literal code. Valid for: every argument. Error: bit-identical to
-// the literal code; it differs only in taking r from the exact integer sum of squares, which
-// equals hypot's r within exactRadiusLimit, and uses hypot (literalSample) beyond it.
+// the literal code; it differs only in taking r as the float square root of the exact integer
+// sum of squares, which equals hypot's r within exactRadiusLimit, and uses hypot (literalSample)
+// beyond it.
 void computePortable(float *const *grid, std::uint32_t width, std::uint32_t height,
                      const Wave &wave) {
     const RowRange rows = exactRows(wave.sourceY, height);
@@ -59,7 +60,7 @@ void computePortable(float *const *grid, std::uint32_t width, std::uint32_t heig
                 continue;
             }
             const double dy = double(wave.sourceY) - double(y);
-            const float r = float(std::sqrt(dx * dx + dy * dy));
+            const float r = std::sqrt(float(dx * dx + dy * dy));
             float a = 1;
             if (wave.reach != 0) {
                 a = float(1.0 - std::sqrt(double(r) / double(wave.reach)));

@@ -11,7 +11,7 @@ namespace sine_fast {
 namespace {
 
 constexpr double pi = 3.141592653589793;
-constexpr int lanes = 2;
+constexpr std::uint32_t lanes = 4;
 
 // Lanes (bits 0 and 1) whose double p lies within roundingMargin units of a float rounding
 // boundary: the low 29 mantissa bits (those a float drops) within the margin of one half. Those
@@ -28,21 +28,50 @@ int nearRoundingBoundary(__m128d p) {
 
 __m128d absolute(__m128d v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
 
+// The wave's constants, broadcast once per call.
+struct Constants {
+    __m128d two, pi, lambda, phaseTerm, reach, one, zero, cosLimit, tinyCos, tinyP;
+};
+
+// Samples of 2 pixels at distances r (floats widened to double) in the low half of the result,
+// and in redo the lanes (bits 0 and 1) that must be recomputed with literalSample.
+template <bool withReach>
+__m128 samplesAt(const Constants &k, __m128d r, unsigned &redo) {
+    // The literal order: (r * 2 * pi) / lambda - phase * lambda.
+    const __m128d theta =
+        _mm_sub_pd(_mm_div_pd(_mm_mul_pd(_mm_mul_pd(r, k.two), k.pi), k.lambda), k.phaseTerm);
+    const __m128d c = _ZGVbN2v_cos(theta);
+    __m128d p = c;
+    // cmpnle and cmpnge are true for NaN as well.
+    __m128d again = _mm_or_pd(_mm_cmpnle_pd(absolute(theta), k.cosLimit),
+                              _mm_cmpnge_pd(absolute(c), k.tinyCos));
+    if constexpr (withReach) {
+        const __m128d root = _mm_sqrt_pd(_mm_div_pd(r, k.reach));
+        __m128d a = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_sub_pd(k.one, root)));
+        a = _mm_andnot_pd(_mm_cmpnge_pd(a, k.zero), a);
+        p = _mm_mul_pd(c, a);
+        again = _mm_or_pd(again,
+                          _mm_and_pd(_mm_cmplt_pd(absolute(p), k.tinyP), _mm_cmpneq_pd(p, k.zero)));
+    }
+    redo = unsigned(_mm_movemask_pd(again) | nearRoundingBoundary(p));
+    return _mm_cvtpd_ps(p);
+}
+
 template <bool withReach>
 void computeColumns(float *const *grid, std::uint32_t width, std::uint32_t height,
                     const Wave &wave) {
     const RowRange rows = exactRows(wave.sourceY, height);
-    const __m128d two = _mm_set1_pd(2);
-    const __m128d piV = _mm_set1_pd(pi);
-    const __m128d lambda = _mm_set1_pd(double(wave.lambda));
-    const __m128d phaseTerm = _mm_set1_pd(double(wave.phase) * double(wave.lambda));
-    const __m128d reach = _mm_set1_pd(double(wave.reach));
-    const __m128d one = _mm_set1_pd(1);
-    const __m128d zero = _mm_setzero_pd();
-    const __m128d cosLimit = _mm_set1_pd(vectorCosLimit);
-    const __m128d tinyCos = _mm_set1_pd(tinyCosine);
-    const __m128d tinyP = _mm_set1_pd(tinySample);
-    const __m128d laneIndex = _mm_set_pd(1, 0);
+    const Constants k{_mm_set1_pd(2),
+                      _mm_set1_pd(pi),
+                      _mm_set1_pd(double(wave.lambda)),
+                      _mm_set1_pd(double(wave.phase) * double(wave.lambda)),
+                      _mm_set1_pd(double(wave.reach)),
+                      _mm_set1_pd(1),
+                      _mm_setzero_pd(),
+                      _mm_set1_pd(vectorCosLimit),
+                      _mm_set1_pd(tinyCosine),
+                      _mm_set1_pd(tinySample)};
+    const __m128 laneIndex = _mm_set_ps(3, 2, 1, 0);
 
     for (std::uint32_t x = 0; x < width; ++x) {
         float *column = grid[x];
@@ -56,35 +85,20 @@ void computeColumns(float *const *grid, std::uint32_t width, std::uint32_t heigh
             column[y] = literalSample(wave, x, y);
         }
         const double dx = double(wave.sourceX) - double(x);
-        const __m128d dx2 = _mm_set1_pd(dx * dx);
+        const __m128 dx2 = _mm_set1_ps(float(dx * dx));
         std::uint32_t y = rows.first;
         for (; rows.last - y >= lanes; y += lanes) {
-            // Integers: the sum of squares is exact, and so is its square root rounded to float.
-            const __m128d dy = _mm_sub_pd(_mm_set1_pd(double(wave.sourceY) - double(y)), laneIndex);
-            const __m128d d2 = _mm_add_pd(dx2, _mm_mul_pd(dy, dy));
-            const __m128d rd = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_sqrt_pd(d2)));
-            // The literal order: (r * 2 * pi) / lambda - phase * lambda.
-            const __m128d theta =
-                _mm_sub_pd(_mm_div_pd(_mm_mul_pd(_mm_mul_pd(rd, two), piV), lambda), phaseTerm);
-            const __m128d c = _ZGVbN2v_cos(theta);
-
-            __m128d p = c;
-            // cmpnle and cmpnge are true for NaN as well.
-            __m128d redo = _mm_or_pd(_mm_cmpnle_pd(absolute(theta), cosLimit),
-                                     _mm_cmpnge_pd(absolute(c), tinyCos));
-            if constexpr (withReach) {
-                const __m128d root = _mm_sqrt_pd(_mm_div_pd(rd, reach));
-                __m128d a = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_sub_pd(one, root)));
-                a = _mm_andnot_pd(_mm_cmpnge_pd(a, zero), a);
-                p = _mm_mul_pd(c, a);
-                redo = _mm_or_pd(
-                    redo, _mm_and_pd(_mm_cmplt_pd(absolute(p), tinyP), _mm_cmpneq_pd(p, zero)));
-            }
-            const int redoLanes = _mm_movemask_pd(redo) | nearRoundingBoundary(p);
-
-            const __m128 samples = _mm_cvtpd_ps(p);
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(column + y), _mm_castps_si128(samples));
-            for (unsigned lanesLeft = unsigned(redoLanes); lanesLeft != 0;
+            // Integers below 2^24: the sum of squares is exact in float, and its correctly
+            // rounded square root is hypot's r.
+            const __m128 dy =
+                _mm_sub_ps(_mm_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
+            const __m128 r = _mm_sqrt_ps(_mm_add_ps(dx2, _mm_mul_ps(dy, dy)));
+            unsigned redoLow, redoHigh;
+            const __m128 low = samplesAt<withReach>(k, _mm_cvtps_pd(r), redoLow);
+            const __m128 high =
+                samplesAt<withReach>(k, _mm_cvtps_pd(_mm_movehl_ps(r, r)), redoHigh);
+            _mm_storeu_ps(column + y, _mm_movelh_ps(low, high));
+            for (unsigned lanesLeft = redoLow | redoHigh << 2; lanesLeft != 0;
                  lanesLeft &= lanesLeft - 1) {
                 const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
                 column[row] = literalSample(wave, x, row);

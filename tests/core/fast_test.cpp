@@ -70,15 +70,16 @@ void expectSameField(const char *what, simd::Level level, sine &fast, sine &lite
 }
 
 TEST(FastComputeTest, IntegerRadiusEqualsHypotOverTheWholeExactRange) {
-    // The kernels take r as float(sqrt(dx*dx + dy*dy)) wherever |dx| and |dy| are within the
-    // limit; this is every such pair, both signs.
+    // The kernels take r as the float square root of the float dx*dx + dy*dy wherever |dx| and
+    // |dy| are within the limit; this is every such pair, both signs and both orders.
     const std::int64_t limit = sine_fast::exactRadiusLimit;
+    ASSERT_LT(2 * limit * limit, std::int64_t(1) << 24) << "the sum of squares must be exact";
     std::int64_t mismatches = 0;
     for (std::int64_t dx = -limit; dx <= limit; ++dx) {
         for (std::int64_t dy = -limit; dy <= limit; ++dy) {
             const double a = double(dx), b = double(dy);
             const float byHypot = float(std::hypot(a, b));
-            const float bySqrt = float(std::sqrt(a * a + b * b));
+            const float bySqrt = std::sqrt(float(dx * dx + dy * dy));
             if (oracle::bitsOf(byHypot) != oracle::bitsOf(bySqrt) && ++mismatches <= 5) {
                 ADD_FAILURE() << "(" << dx << ", " << dy << "): hypot gives " << byHypot
                               << ", sqrt " << bySqrt;
@@ -105,8 +106,9 @@ TEST(FastComputeTest, FramesEqualTheLiteralCode) {
         {"40x30, source far below and right", 40, 30, 4000000000u, 3000000000u, 333, 0, 0.1f},
         {"40x30, far source, reach 1e9", 40, 30, 4000000000u, 3000000000u, 333, 1e9f, 0.1f},
         // Columns and rows on both sides of the exact-radius limit.
-        {"64x20, source 4100 columns right", 64, 20, 4100, 10, 50, 0, 0.02f},
-        {"9x64, source 4120 rows down", 9, 64, 4, 4120, 50, 0, 0.02f},
+        {"64x20, source 2920 columns right", 64, 20, 2920, 10, 50, 0, 0.02f},
+        {"9x64, source 2930 rows down", 9, 64, 4, 2930, 50, 0, 0.02f},
+        {"3000x3, source far left of most columns", 3000, 3, 0, 1, 50, 0, 0.02f},
         {"1023x9, wavelength -50", 1023, 9, 10, 10, -50, 0, 0.02f},
         {"1023x9, wavelength 1e-3", 1023, 9, 10, 10, 1e-3f, 0, 0.02f},
         {"1023x9, wavelength 1e6", 1023, 9, 10, 10, 1e6f, 0, 0.02f},
