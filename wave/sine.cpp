@@ -13,23 +13,23 @@ sine::sine(std::uint32_t width, std::uint32_t height) : layer(width, height) {}
 
 void sine::compute(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,
                    float phase) {
-    const sine_fast::Wave wave{sourceX, sourceY, lambda, reach, phase};
+    sine_fast::ColumnKernel kernel = sine_fast::columnPortable;
     switch (simd::activeLevel()) {
 #if defined(ONDORIA_X86_KERNELS)
         case simd::Level::avx512:
-            sine_fast::computeAvx512(grid, width, height, wave);
-            return;
+            kernel = sine_fast::columnAvx512;
+            break;
         case simd::Level::avx2:
-            sine_fast::computeAvx2(grid, width, height, wave);
-            return;
+            kernel = sine_fast::columnAvx2;
+            break;
         case simd::Level::sse2:
-            sine_fast::computeSse2(grid, width, height, wave);
-            return;
+            kernel = sine_fast::columnSse2;
+            break;
 #endif
         default:
-            sine_fast::computePortable(grid, width, height, wave);
-            return;
+            break;
     }
+    sine_fast::computeField(kernel, grid, width, height, {sourceX, sourceY, lambda, reach, phase});
 }
 
 void sine::computeLiteral(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,

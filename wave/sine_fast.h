@@ -37,18 +37,39 @@ inline constexpr double tinySample = 0x1p-125;
 // std::cos. The fallback of every fast kernel.
 float literalSample(const Wave &wave, std::uint32_t x, std::uint32_t y);
 
-// Each fills columns [0, width) of grid, each of height samples, for the wave.
+// A column kernel fills rows [first, last) of column x, where first < last and every one of
+// those pixels lies within exactRadiusLimit of the source in both directions.
+//
+// Computes: the samples of sine::computeLiteral. Valid for: those rows, any wave. Error:
+// bit-identical to the literal code. An element whose theta is beyond vectorCosLimit or not
+// finite, or whose result lies near a float rounding boundary or 0, falls back to
+// literalSample.
+using ColumnKernel = void (*)(float *column, std::uint32_t x, std::uint32_t first,
+                              std::uint32_t last, const Wave &wave);
+void columnPortable(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                    const Wave &wave);
+#if defined(ONDORIA_X86_KERNELS)
+void columnSse2(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                const Wave &wave);
+void columnAvx2(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                const Wave &wave);
+void columnAvx512(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                  const Wave &wave);
+#endif
+
+// Fills columns [0, width) of grid, each of height samples, for the wave: literalSample for the
+// pixels beyond exactRadiusLimit, the kernel for the others.
 //
 // Computes: the samples of sine::computeLiteral. Valid for: every argument. Error:
-// bit-identical to the literal code. Outside the ranges above (far pixels, large or non-finite
-// theta, results near a float rounding boundary) an element falls back to literalSample.
-void computePortable(float *const *grid, std::uint32_t width, std::uint32_t height,
-                     const Wave &wave);
-#if defined(ONDORIA_X86_KERNELS)
-void computeSse2(float *const *grid, std::uint32_t width, std::uint32_t height, const Wave &wave);
-void computeAvx2(float *const *grid, std::uint32_t width, std::uint32_t height, const Wave &wave);
-void computeAvx512(float *const *grid, std::uint32_t width, std::uint32_t height, const Wave &wave);
-#endif
+// bit-identical to the literal code. When the grid is square, the source on its diagonal and
+// every pixel within exactRadiusLimit, pixel (x, y) has the bits of (y, x) (the same r, and so
+// the same theta and the same fallbacks): only the samples on and below the diagonal are
+// computed, and mirrored.
+void computeField(ColumnKernel kernel, float *const *grid, std::uint32_t width,
+                  std::uint32_t height, const Wave &wave);
+
+// Copies each sample below the diagonal of a size x size grid to its mirror image above it.
+void mirrorLowerTriangle(float *const *grid, std::uint32_t size);
 
 // The rows of a column whose |sourceY - y| stays within exactRadiusLimit: [first, last).
 struct RowRange {

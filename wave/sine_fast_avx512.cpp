@@ -56,9 +56,8 @@ __m256 samplesAt(const Constants &k, __m512d r, __mmask8 &redo) {
 }
 
 template <bool withReach>
-void computeColumns(float *const *grid, std::uint32_t width, std::uint32_t height,
-                    const Wave &wave) {
-    const RowRange rows = exactRows(wave.sourceY, height);
+void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                const Wave &wave) {
     const Constants k{_mm512_set1_pd(2),
                       _mm512_set1_pd(pi),
                       _mm512_set1_pd(double(wave.lambda)),
@@ -70,57 +69,41 @@ void computeColumns(float *const *grid, std::uint32_t width, std::uint32_t heigh
                       _mm512_set1_pd(tinyCosine),
                       _mm512_set1_pd(tinySample)};
     const __m512 laneIndex = _mm512_set_ps(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
-
-    for (std::uint32_t x = 0; x < width; ++x) {
-        float *column = grid[x];
-        if (!exactColumn(wave.sourceX, x)) {
-            for (std::uint32_t y = 0; y < height; ++y) {
-                column[y] = literalSample(wave, x, y);
-            }
-            continue;
-        }
-        for (std::uint32_t y = 0; y < rows.first; ++y) {
-            column[y] = literalSample(wave, x, y);
-        }
-        const double dx = double(wave.sourceX) - double(x);
-        const __m512 dx2 = _mm512_set1_ps(float(dx * dx));
-        for (std::uint32_t y = rows.first; y < rows.last; y += lanes) {
-            const std::uint32_t count = rows.last - y < lanes ? rows.last - y : lanes;
-            const __mmask16 valid = __mmask16((1u << count) - 1);
-            // Integers below 2^24: the sum of squares is exact in float, and its correctly
-            // rounded square root is hypot's r.
-            const __m512 dy =
-                _mm512_sub_ps(_mm512_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
-            const __m512 r = _mm512_sqrt_ps(_mm512_add_ps(dx2, _mm512_mul_ps(dy, dy)));
-            const __m512d rLow = _mm512_cvtps_pd(_mm512_castps512_ps256(r));
-            const __m512d rHigh =
-                _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(r), 1)));
-            __mmask8 redoLow, redoHigh;
-            const __m256 low = samplesAt<withReach>(k, rLow, redoLow);
-            const __m256 high = samplesAt<withReach>(k, rHigh, redoHigh);
-            const __m512 samples = _mm512_castpd_ps(_mm512_insertf64x4(
-                _mm512_castpd256_pd512(_mm256_castps_pd(low)), _mm256_castps_pd(high), 1));
-            _mm512_mask_storeu_ps(column + y, valid, samples);
-            const unsigned redo = (unsigned(redoLow) | unsigned(redoHigh) << 8) & valid;
-            for (unsigned lanesLeft = redo; lanesLeft != 0; lanesLeft &= lanesLeft - 1) {
-                const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
-                column[row] = literalSample(wave, x, row);
-            }
-        }
-        for (std::uint32_t y = rows.last; y < height; ++y) {
-            column[y] = literalSample(wave, x, y);
+    const double dx = double(wave.sourceX) - double(x);
+    const __m512 dx2 = _mm512_set1_ps(float(dx * dx));
+    for (std::uint32_t y = first; y < last; y += lanes) {
+        const std::uint32_t count = last - y < lanes ? last - y : lanes;
+        const __mmask16 valid = __mmask16((1u << count) - 1);
+        // Integers below 2^24: the sum of squares is exact in float, and its correctly rounded
+        // square root is hypot's r. Lanes past the end compute harmless values, not stored.
+        const __m512 dy =
+            _mm512_sub_ps(_mm512_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
+        const __m512 r = _mm512_sqrt_ps(_mm512_add_ps(dx2, _mm512_mul_ps(dy, dy)));
+        const __m512d rLow = _mm512_cvtps_pd(_mm512_castps512_ps256(r));
+        const __m512d rHigh =
+            _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(r), 1)));
+        __mmask8 redoLow, redoHigh;
+        const __m256 low = samplesAt<withReach>(k, rLow, redoLow);
+        const __m256 high = samplesAt<withReach>(k, rHigh, redoHigh);
+        const __m512 samples = _mm512_castpd_ps(_mm512_insertf64x4(
+            _mm512_castpd256_pd512(_mm256_castps_pd(low)), _mm256_castps_pd(high), 1));
+        _mm512_mask_storeu_ps(column + y, valid, samples);
+        const unsigned redo = (unsigned(redoLow) | unsigned(redoHigh) << 8) & valid;
+        for (unsigned lanesLeft = redo; lanesLeft != 0; lanesLeft &= lanesLeft - 1) {
+            const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
+            column[row] = literalSample(wave, x, row);
         }
     }
 }
 
 }  // namespace
 
-void computeAvx512(float *const *grid, std::uint32_t width, std::uint32_t height,
-                   const Wave &wave) {
+void columnAvx512(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                  const Wave &wave) {
     if (wave.reach != 0) {
-        computeColumns<true>(grid, width, height, wave);
+        columnRows<true>(column, x, first, last, wave);
     } else {
-        computeColumns<false>(grid, width, height, wave);
+        columnRows<false>(column, x, first, last, wave);
     }
 }
 

@@ -57,10 +57,33 @@ __m128 samplesAt(const Constants &k, __m128d r, unsigned &redo) {
     return _mm_cvtpd_ps(p);
 }
 
+// The samples of rows [y, y + lanes) of column x.
 template <bool withReach>
-void computeColumns(float *const *grid, std::uint32_t width, std::uint32_t height,
-                    const Wave &wave) {
-    const RowRange rows = exactRows(wave.sourceY, height);
+void block(float *column, std::uint32_t x, std::uint32_t y, const Wave &wave, const Constants &k,
+           __m128 dx2, __m128 laneIndex) {
+    // Integers below 2^24: the sum of squares is exact in float, and its correctly
+    // rounded square root is hypot's r.
+    const __m128 dy = _mm_sub_ps(_mm_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
+    const __m128 r = _mm_sqrt_ps(_mm_add_ps(dx2, _mm_mul_ps(dy, dy)));
+    unsigned redoLow, redoHigh;
+    const __m128 low = samplesAt<withReach>(k, _mm_cvtps_pd(r), redoLow);
+    const __m128 high = samplesAt<withReach>(k, _mm_cvtps_pd(_mm_movehl_ps(r, r)), redoHigh);
+    _mm_storeu_ps(column + y, _mm_movelh_ps(low, high));
+    for (unsigned lanesLeft = redoLow | redoHigh << 2; lanesLeft != 0; lanesLeft &= lanesLeft - 1) {
+        const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
+        column[row] = literalSample(wave, x, row);
+    }
+}
+
+template <bool withReach>
+void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                const Wave &wave) {
+    if (last - first < lanes) {
+        for (std::uint32_t y = first; y < last; ++y) {
+            column[y] = literalSample(wave, x, y);
+        }
+        return;
+    }
     const Constants k{_mm_set1_pd(2),
                       _mm_set1_pd(pi),
                       _mm_set1_pd(double(wave.lambda)),
@@ -73,50 +96,23 @@ void computeColumns(float *const *grid, std::uint32_t width, std::uint32_t heigh
                       _mm_set1_pd(tinySample)};
     const __m128 laneIndex = _mm_set_ps(3, 2, 1, 0);
 
-    for (std::uint32_t x = 0; x < width; ++x) {
-        float *column = grid[x];
-        if (!exactColumn(wave.sourceX, x)) {
-            for (std::uint32_t y = 0; y < height; ++y) {
-                column[y] = literalSample(wave, x, y);
-            }
-            continue;
-        }
-        for (std::uint32_t y = 0; y < rows.first; ++y) {
-            column[y] = literalSample(wave, x, y);
-        }
-        const double dx = double(wave.sourceX) - double(x);
-        const __m128 dx2 = _mm_set1_ps(float(dx * dx));
-        std::uint32_t y = rows.first;
-        for (; rows.last - y >= lanes; y += lanes) {
-            // Integers below 2^24: the sum of squares is exact in float, and its correctly
-            // rounded square root is hypot's r.
-            const __m128 dy =
-                _mm_sub_ps(_mm_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
-            const __m128 r = _mm_sqrt_ps(_mm_add_ps(dx2, _mm_mul_ps(dy, dy)));
-            unsigned redoLow, redoHigh;
-            const __m128 low = samplesAt<withReach>(k, _mm_cvtps_pd(r), redoLow);
-            const __m128 high =
-                samplesAt<withReach>(k, _mm_cvtps_pd(_mm_movehl_ps(r, r)), redoHigh);
-            _mm_storeu_ps(column + y, _mm_movelh_ps(low, high));
-            for (unsigned lanesLeft = redoLow | redoHigh << 2; lanesLeft != 0;
-                 lanesLeft &= lanesLeft - 1) {
-                const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
-                column[row] = literalSample(wave, x, row);
-            }
-        }
-        for (; y < height; ++y) {
-            column[y] = literalSample(wave, x, y);
-        }
+    const double dx = double(wave.sourceX) - double(x);
+    const __m128 dx2 = _mm_set1_ps(float(dx * dx));
+    // A last, partial vector is done as a whole one ending at last: the rows it repeats get the
+    // same bits again.
+    for (std::uint32_t y = first; y < last; y += lanes) {
+        block<withReach>(column, x, y + lanes <= last ? y : last - lanes, wave, k, dx2, laneIndex);
     }
 }
 
 }  // namespace
 
-void computeSse2(float *const *grid, std::uint32_t width, std::uint32_t height, const Wave &wave) {
+void columnSse2(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                const Wave &wave) {
     if (wave.reach != 0) {
-        computeColumns<true>(grid, width, height, wave);
+        columnRows<true>(column, x, first, last, wave);
     } else {
-        computeColumns<false>(grid, width, height, wave);
+        columnRows<false>(column, x, first, last, wave);
     }
 }
 

@@ -109,6 +109,11 @@ TEST(FastComputeTest, FramesEqualTheLiteralCode) {
         {"64x20, source 2920 columns right", 64, 20, 2920, 10, 50, 0, 0.02f},
         {"9x64, source 2930 rows down", 9, 64, 4, 2930, 50, 0, 0.02f},
         {"3000x3, source far left of most columns", 3000, 3, 0, 1, 50, 0, 0.02f},
+        // Square grids with the source on the diagonal are computed below it and mirrored.
+        {"37x37, source on the diagonal, reach 300", 37, 37, 5, 5, 7.25f, 300, 0.7f},
+        {"37x37, source on the diagonal outside", 37, 37, 60, 60, 7.25f, 0, 0.7f},
+        {"37x37, source off the diagonal", 37, 37, 5, 6, 7.25f, 0, 0.7f},
+        {"40x40, diagonal source across the exact limit", 40, 40, 2920, 2920, 50, 0, 0.02f},
         {"1023x9, wavelength -50", 1023, 9, 10, 10, -50, 0, 0.02f},
         {"1023x9, wavelength 1e-3", 1023, 9, 10, 10, 1e-3f, 0, 0.02f},
         {"1023x9, wavelength 1e6", 1023, 9, 10, 10, 1e6f, 0, 0.02f},
