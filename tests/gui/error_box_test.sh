@@ -7,10 +7,10 @@ program=$1
 source "$(dirname "$0")/xvfb.sh"
 
 start_xvfb
+# Without a window manager nothing would give the box the focus in the first place.
+start_window_manager
 start_program "$program"
-eval "$(xdotool getwindowgeometry --shell "$app_window")"
-client_x=$X
-client_y=$((Y + HEIGHT - 555))
+find_client_area
 
 windows_titled_ondoria() { xdotool search --onlyvisible --name '^Ondoria$' | wc -l; }
 # The top-left corner of the picture, clear of the error box in the middle of the window.
@@ -44,7 +44,7 @@ for i in $(seq 50); do
 done
 [ $framed = yes ] || fail "no frame after typing a good wavelength: the keys went elsewhere"
 
-exit_program $((client_x + 12)) $((Y + (HEIGHT - 555) / 2))
+exit_program
 [ "$app_status" -eq 0 ] || fail "exit status $app_status"
 if [ -s "$work/app.err" ]; then
     cat "$work/app.err" >&2

@@ -37,6 +37,36 @@ start_xvfb() {
     mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
 
+# Starts a window manager, for tests where the manager's part matters (focus on new windows).
+start_window_manager() {
+    XDG_CONFIG_HOME="$work" XDG_CACHE_HOME="$work" openbox >"$work/openbox.log" 2>&1 &
+    pids+=($!)
+    local i
+    for i in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    fail "the window manager did not start: $(cat "$work/openbox.log")"
+}
+
+# Sets client_x and client_y to the screen position of the program's client area, below its
+# menu bar, and menu_height to the bar's height.
+find_client_area() {
+    local info
+    info=$(xwininfo -id "$app_window")
+    local x y height
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    width=$(sed -n 's/.*Width: *//p' <<<"$info")
+    height=$(sed -n 's/.*Height: *//p' <<<"$info")
+    window_x=$x
+    window_y=$y
+    menu_height=$((height - 555))
+    [ "$menu_height" -gt 0 ] || fail "no menu bar above the 555 pixels of the client area"
+    client_x=$x
+    client_y=$((y + menu_height))
+}
+
 # Starts the program given as $1 in the background; sets app_pid and app_window.
 start_program() {
     "$1" >"$work/app.out" 2>"$work/app.err" &
@@ -48,8 +78,8 @@ start_program() {
 
 # Chooses File > Exit by mouse and keyboard, then waits for the program; sets app_status.
 exit_program() {
-    local x=$1 y=$2
-    xdotool mousemove "$x" "$y" click 1
+    find_client_area
+    xdotool mousemove $((client_x + 12)) $((client_y - menu_height / 2)) click 1
     sleep 0.3
     xdotool key x
     local i
