@@ -20,7 +20,8 @@ ondoria_missing_packages() {
 
 ondoria_install_packages() {
     local missing
-    mapfile -t missing < <(ondoria_missing_packages)
+    # Package names hold no blanks, so plain word splitting reads the list.
+    missing=($(ondoria_missing_packages))
     [ ${#missing[@]} -eq 0 ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
         echo "Missing Debian packages. Install them with:" >&2
