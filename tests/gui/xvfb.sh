@@ -76,18 +76,28 @@ start_program() {
     [ -n "$app_window" ] || fail "no window titled Ondoria appeared"
 }
 
-# Chooses File > Exit by mouse and keyboard, then waits for the program; sets app_status.
-exit_program() {
+# Opens the File menu and chooses the item with the given mnemonic.
+choose_from_file_menu() {
     find_client_area
     xdotool mousemove $((client_x + 12)) $((client_y - menu_height / 2)) click 1
     sleep 0.3
-    xdotool key x
+    xdotool key "$1"
+}
+
+# Waits for the program to end; sets app_status.
+wait_for_program_end() {
     local i
     for i in $(seq 100); do
         kill -0 "$app_pid" 2>/dev/null || break
         sleep 0.1
     done
-    kill -0 "$app_pid" 2>/dev/null && fail "the program still runs after File > Exit"
+    kill -0 "$app_pid" 2>/dev/null && fail "the program still runs after $1"
     app_status=0
     wait "$app_pid" || app_status=$?
+}
+
+# Chooses File > Exit by mouse and keyboard, then waits for the program; sets app_status.
+exit_program() {
+    choose_from_file_menu x
+    wait_for_program_end "File > Exit"
 }
