@@ -15,6 +15,7 @@ namespace convert_fast {
 
 namespace {
 
+constexpr std::uint32_t bandRows = 16;
 constexpr std::uint32_t block = 8;
 
 // greyByte of 8 samples, each byte repeated 4 times in its 32-bit lane.
@@ -72,11 +73,12 @@ void convertAvx2(const float *const *grid, std::uint8_t *pixels, std::uint32_t w
     const std::uint32_t fullWidth = width - width % block;
     const std::uint32_t fullHeight = height - height % block;
     const std::size_t rowBytes = std::size_t(width) * 4;
-    for (std::uint32_t strip = 0; strip < fullWidth; strip += stripColumns) {
-        const std::uint32_t stripEnd =
-            strip + stripColumns < fullWidth ? strip + stripColumns : fullWidth;
-        for (std::uint32_t y = 0; y < fullHeight; y += block) {
-            for (std::uint32_t x = strip; x < stripEnd; x += block) {
+    // A band of rows at a time, as many as make 64 bytes of each column: the pixel rows are
+    // written front to back, and each column's cache line is used whole before the next band.
+    for (std::uint32_t band = 0; band < fullHeight; band += bandRows) {
+        const std::uint32_t bandEnd = band + bandRows < fullHeight ? band + bandRows : fullHeight;
+        for (std::uint32_t x = 0; x < fullWidth; x += block) {
+            for (std::uint32_t y = band; y < bandEnd; y += block) {
                 __m256 c[block];
                 for (std::uint32_t k = 0; k < block; ++k) {
                     c[k] = _mm256_castsi256_ps(greyPixels(_mm256_loadu_ps(grid[x + k] + y)));

@@ -74,8 +74,10 @@ void convertAvx512(const float *const *grid, std::uint8_t *pixels, std::uint32_t
     const std::uint32_t fullWidth = width - width % block;
     const std::uint32_t fullHeight = height - height % block;
     const std::size_t rowBytes = std::size_t(width) * 4;
-    for (std::uint32_t x = 0; x < fullWidth; x += block) {
-        for (std::uint32_t y = 0; y < fullHeight; y += block) {
+    // Row by row of blocks: the pixel rows are written front to back, and the 64 bytes read
+    // from each column for one row of blocks are what the next one continues from.
+    for (std::uint32_t y = 0; y < fullHeight; y += block) {
+        for (std::uint32_t x = 0; x < fullWidth; x += block) {
             __m512i c[block];
             for (std::uint32_t k = 0; k < block; ++k) {
                 c[k] = greyPixels(_mm512_loadu_ps(grid[x + k] + y));

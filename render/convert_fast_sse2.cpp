@@ -9,6 +9,7 @@ namespace convert_fast {
 
 namespace {
 
+constexpr std::uint32_t bandRows = 16;
 constexpr std::uint32_t block = 4;
 
 // greyByte of 4 samples, each byte repeated 4 times in its 32-bit lane.
@@ -36,11 +37,12 @@ void convertSse2(const float *const *grid, std::uint8_t *pixels, std::uint32_t w
                  std::uint32_t height) {
     const std::uint32_t fullWidth = width - width % block;
     const std::uint32_t fullHeight = height - height % block;
-    for (std::uint32_t strip = 0; strip < fullWidth; strip += stripColumns) {
-        const std::uint32_t stripEnd =
-            strip + stripColumns < fullWidth ? strip + stripColumns : fullWidth;
-        for (std::uint32_t y = 0; y < fullHeight; y += block) {
-            for (std::uint32_t x = strip; x < stripEnd; x += block) {
+    // A band of rows at a time, as many as make 64 bytes of each column: the pixel rows are
+    // written front to back, and each column's cache line is used whole before the next band.
+    for (std::uint32_t band = 0; band < fullHeight; band += bandRows) {
+        const std::uint32_t bandEnd = band + bandRows < fullHeight ? band + bandRows : fullHeight;
+        for (std::uint32_t x = 0; x < fullWidth; x += block) {
+            for (std::uint32_t y = band; y < bandEnd; y += block) {
                 // Four columns of four rows, turned into four rows of four pixels.
                 __m128 c0 = _mm_castsi128_ps(greyPixels(_mm_loadu_ps(grid[x] + y)));
                 __m128 c1 = _mm_castsi128_ps(greyPixels(_mm_loadu_ps(grid[x + 1] + y)));

@@ -34,12 +34,10 @@ struct Constants {
 
 // Samples of 8 pixels at distances r (floats widened to double), and in redo the lanes that
 // must be recomputed with literalSample.
+// The sample of 8 pixels from their distances r (floats widened to double) and the vector
+// cosine c of their theta, and in redo the lanes that must be recomputed with literalSample.
 template <bool withReach>
-__m256 samplesAt(const Constants &k, __m512d r, __mmask8 &redo) {
-    // The literal order: (r * 2 * pi) / lambda - phase * lambda.
-    const __m512d theta = _mm512_sub_pd(
-        _mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(r, k.two), k.pi), k.lambda), k.phaseTerm);
-    const __m512d c = _ZGVeN8v_cos(theta);
+__m256 samplesFrom(const Constants &k, __m512d r, __m512d theta, __m512d c, __mmask8 &redo) {
     __m512d p = c;
     redo = _mm512_cmp_pd_mask(_mm512_abs_pd(theta), k.cosLimit, _CMP_NLE_UQ) |
            _mm512_cmp_pd_mask(_mm512_abs_pd(c), k.tinyCos, _CMP_NGE_UQ);
@@ -50,10 +48,17 @@ __m256 samplesAt(const Constants &k, __m512d r, __mmask8 &redo) {
         p = _mm512_mul_pd(c, a);
         redo |= _mm512_cmp_pd_mask(_mm512_abs_pd(p), k.tinyP, _CMP_LT_OQ) &
                 _mm512_cmp_pd_mask(p, k.zero, _CMP_NEQ_UQ);
+    } else {
+        (void)r;
     }
     redo |= nearRoundingBoundary(p);
     return _mm512_cvtpd_ps(p);
 }
+
+// Rows a column is done in at a time: distances and angles first, then the cosines in one
+// tight run of calls (which overlap far better than calls between other work), then the
+// samples.
+constexpr std::uint32_t chunkRows = 256;
 
 template <bool withReach>
 void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
@@ -71,27 +76,50 @@ void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32
     const __m512 laneIndex = _mm512_set_ps(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     const double dx = double(wave.sourceX) - double(x);
     const __m512 dx2 = _mm512_set1_ps(float(dx * dx));
-    for (std::uint32_t y = first; y < last; y += lanes) {
-        const std::uint32_t count = last - y < lanes ? last - y : lanes;
-        const __mmask16 valid = __mmask16((1u << count) - 1);
-        // Integers below 2^24: the sum of squares is exact in float, and its correctly rounded
-        // square root is hypot's r. Lanes past the end compute harmless values, not stored.
-        const __m512 dy =
-            _mm512_sub_ps(_mm512_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
-        const __m512 r = _mm512_sqrt_ps(_mm512_add_ps(dx2, _mm512_mul_ps(dy, dy)));
-        const __m512d rLow = _mm512_cvtps_pd(_mm512_castps512_ps256(r));
-        const __m512d rHigh =
-            _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(r), 1)));
-        __mmask8 redoLow, redoHigh;
-        const __m256 low = samplesAt<withReach>(k, rLow, redoLow);
-        const __m256 high = samplesAt<withReach>(k, rHigh, redoHigh);
-        const __m512 samples = _mm512_castpd_ps(_mm512_insertf64x4(
-            _mm512_castpd256_pd512(_mm256_castps_pd(low)), _mm256_castps_pd(high), 1));
-        _mm512_mask_storeu_ps(column + y, valid, samples);
-        const unsigned redo = (unsigned(redoLow) | unsigned(redoHigh) << 8) & valid;
-        for (unsigned lanesLeft = redo; lanesLeft != 0; lanesLeft &= lanesLeft - 1) {
-            const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
-            column[row] = literalSample(wave, x, row);
+    alignas(64) float radius[chunkRows];
+    alignas(64) double theta[chunkRows];
+    alignas(64) double cosine[chunkRows];
+    for (std::uint32_t chunk = first; chunk < last; chunk += chunkRows) {
+        const std::uint32_t rows = last - chunk < chunkRows ? last - chunk : chunkRows;
+        // Whole vectors; lanes past the end compute harmless values that are not stored.
+        for (std::uint32_t i = 0; i < rows; i += lanes) {
+            // Integers below 2^24: the sum of squares is exact in float, and its correctly
+            // rounded square root is hypot's r.
+            const __m512 dy = _mm512_sub_ps(
+                _mm512_set1_ps(float(double(wave.sourceY) - double(chunk + i))), laneIndex);
+            const __m512 r = _mm512_sqrt_ps(_mm512_add_ps(dx2, _mm512_mul_ps(dy, dy)));
+            _mm512_store_ps(radius + i, r);
+            for (std::uint32_t half = 0; half < 2; ++half) {
+                const __m512d rd = _mm512_cvtps_pd(_mm256_load_ps(radius + i + 8 * half));
+                // The literal order: (r * 2 * pi) / lambda - phase * lambda.
+                const __m512d angle = _mm512_sub_pd(
+                    _mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(rd, k.two), k.pi), k.lambda),
+                    k.phaseTerm);
+                _mm512_store_pd(theta + i + 8 * half, angle);
+            }
+        }
+        for (std::uint32_t i = 0; i < rows; i += lanes) {
+            _mm512_store_pd(cosine + i, _ZGVeN8v_cos(_mm512_load_pd(theta + i)));
+            _mm512_store_pd(cosine + i + 8, _ZGVeN8v_cos(_mm512_load_pd(theta + i + 8)));
+        }
+        for (std::uint32_t i = 0; i < rows; i += lanes) {
+            const std::uint32_t count = rows - i < lanes ? rows - i : lanes;
+            const __mmask16 valid = __mmask16((1u << count) - 1);
+            __mmask8 redoLow, redoHigh;
+            const __m256 low = samplesFrom<withReach>(
+                k, _mm512_cvtps_pd(_mm256_load_ps(radius + i)), _mm512_load_pd(theta + i),
+                _mm512_load_pd(cosine + i), redoLow);
+            const __m256 high = samplesFrom<withReach>(
+                k, _mm512_cvtps_pd(_mm256_load_ps(radius + i + 8)), _mm512_load_pd(theta + i + 8),
+                _mm512_load_pd(cosine + i + 8), redoHigh);
+            const __m512 samples = _mm512_castpd_ps(_mm512_insertf64x4(
+                _mm512_castpd256_pd512(_mm256_castps_pd(low)), _mm256_castps_pd(high), 1));
+            _mm512_mask_storeu_ps(column + chunk + i, valid, samples);
+            const unsigned redo = (unsigned(redoLow) | unsigned(redoHigh) << 8) & valid;
+            for (unsigned lanesLeft = redo; lanesLeft != 0; lanesLeft &= lanesLeft - 1) {
+                const std::uint32_t row = chunk + i + std::uint32_t(__builtin_ctz(lanesLeft));
+                column[row] = literalSample(wave, x, row);
+            }
         }
     }
 }
