@@ -30,6 +30,9 @@ __m256i nearRoundingBoundary(__m256d p) {
 
 __m256d absolute(__m256d v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
 
+// 4 floats from memory, widened to double.
+__m256d loadWide(const float *r) { return _mm256_cvtps_pd(_mm_load_ps(r)); }
+
 // The wave's constants, broadcast once per call.
 struct Constants {
     __m256d two, pi, lambda, phaseTerm, reach, one, zero, cosLimit, tinyCos, tinyP;
@@ -37,12 +40,11 @@ struct Constants {
 
 // Samples of 4 pixels at distances r (floats widened to double), and in redo the lanes (bits 0
 // to 3) that must be recomputed with literalSample.
+// The samples of 4 pixels from their distances r (floats widened to double) and the
+// vector cosine c of their theta, and in redo the lanes (bits 0 to 3) that must be
+// recomputed with literalSample.
 template <bool withReach>
-__m128 samplesAt(const Constants &k, __m256d r, unsigned &redo) {
-    // The literal order: (r * 2 * pi) / lambda - phase * lambda.
-    const __m256d theta = _mm256_sub_pd(
-        _mm256_div_pd(_mm256_mul_pd(_mm256_mul_pd(r, k.two), k.pi), k.lambda), k.phaseTerm);
-    const __m256d c = _ZGVdN4v_cos(theta);
+__m128 samplesFrom(const Constants &k, __m256d r, __m256d theta, __m256d c, unsigned &redo) {
     __m256d p = c;
     __m256d again = _mm256_or_pd(_mm256_cmp_pd(absolute(theta), k.cosLimit, _CMP_NLE_UQ),
                                  _mm256_cmp_pd(absolute(c), k.tinyCos, _CMP_NGE_UQ));
@@ -53,31 +55,18 @@ __m128 samplesAt(const Constants &k, __m256d r, unsigned &redo) {
         p = _mm256_mul_pd(c, a);
         again = _mm256_or_pd(again, _mm256_and_pd(_mm256_cmp_pd(absolute(p), k.tinyP, _CMP_LT_OQ),
                                                   _mm256_cmp_pd(p, k.zero, _CMP_NEQ_UQ)));
+    } else {
+        (void)r;
     }
     again = _mm256_or_pd(again, _mm256_castsi256_pd(nearRoundingBoundary(p)));
     redo = unsigned(_mm256_movemask_pd(again));
     return _mm256_cvtpd_ps(p);
 }
 
-// The samples of rows [y, y + lanes) of column x.
-template <bool withReach>
-void block(float *column, std::uint32_t x, std::uint32_t y, const Wave &wave, const Constants &k,
-           __m256 dx2, __m256 laneIndex) {
-    // Integers below 2^24: the sum of squares is exact in float, and its correctly
-    // rounded square root is hypot's r.
-    const __m256 dy =
-        _mm256_sub_ps(_mm256_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
-    const __m256 r = _mm256_sqrt_ps(_mm256_add_ps(dx2, _mm256_mul_ps(dy, dy)));
-    unsigned redoLow, redoHigh;
-    const __m128 low = samplesAt<withReach>(k, _mm256_cvtps_pd(_mm256_castps256_ps128(r)), redoLow);
-    const __m128 high =
-        samplesAt<withReach>(k, _mm256_cvtps_pd(_mm256_extractf128_ps(r, 1)), redoHigh);
-    _mm256_storeu_ps(column + y, _mm256_insertf128_ps(_mm256_castps128_ps256(low), high, 1));
-    for (unsigned lanesLeft = redoLow | redoHigh << 4; lanesLeft != 0; lanesLeft &= lanesLeft - 1) {
-        const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
-        column[row] = literalSample(wave, x, row);
-    }
-}
+// Rows a column is done in at a time: distances and angles first, then the cosines in one
+// tight run of calls (which overlap far better than calls between other work), then the
+// samples.
+constexpr std::uint32_t chunkRows = 256;
 
 template <bool withReach>
 void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
@@ -102,10 +91,55 @@ void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32
 
     const double dx = double(wave.sourceX) - double(x);
     const __m256 dx2 = _mm256_set1_ps(float(dx * dx));
-    // A last, partial vector is done as a whole one ending at last: the rows it repeats get the
-    // same bits again.
-    for (std::uint32_t y = first; y < last; y += lanes) {
-        block<withReach>(column, x, y + lanes <= last ? y : last - lanes, wave, k, dx2, laneIndex);
+    alignas(64) float radius[chunkRows];
+    alignas(64) double theta[chunkRows];
+    alignas(64) double cosine[chunkRows];
+    for (std::uint32_t chunk = first; chunk < last; chunk += chunkRows) {
+        const std::uint32_t rows = last - chunk < chunkRows ? last - chunk : chunkRows;
+        const std::uint32_t vectors = (rows + lanes - 1) / lanes;
+        // A last, partial vector is done as a whole one ending at last: the rows it repeats get
+        // the same bits again.
+        const auto rowOf = [&](std::uint32_t v) {
+            const std::uint32_t y = chunk + v * lanes;
+            return y + lanes <= last ? y : last - lanes;
+        };
+        for (std::uint32_t v = 0; v < vectors; ++v) {
+            // Integers below 2^24: the sum of squares is exact in float, and its correctly
+            // rounded square root is hypot's r.
+            const __m256 dy = _mm256_sub_ps(
+                _mm256_set1_ps(float(double(wave.sourceY) - double(rowOf(v)))), laneIndex);
+            _mm256_store_ps(radius + v * lanes,
+                            _mm256_sqrt_ps(_mm256_add_ps(dx2, _mm256_mul_ps(dy, dy))));
+            for (std::uint32_t half = 0; half < lanes; half += 4) {
+                const __m256d rd = loadWide(radius + v * lanes + half);
+                // The literal order: (r * 2 * pi) / lambda - phase * lambda.
+                const __m256d angle = _mm256_sub_pd(
+                    _mm256_div_pd(_mm256_mul_pd(_mm256_mul_pd(rd, k.two), k.pi), k.lambda),
+                    k.phaseTerm);
+                _mm256_store_pd(theta + v * lanes + half, angle);
+            }
+        }
+        for (std::uint32_t i = 0; i < vectors * lanes; i += 4) {
+            _mm256_store_pd(cosine + i, _ZGVdN4v_cos(_mm256_load_pd(theta + i)));
+        }
+        for (std::uint32_t v = 0; v < vectors; ++v) {
+            const std::uint32_t i = v * lanes;
+            unsigned redoLow, redoHigh;
+            const __m128 low =
+                samplesFrom<withReach>(k, loadWide(radius + i), _mm256_load_pd(theta + i),
+                                       _mm256_load_pd(cosine + i), redoLow);
+            const __m128 high =
+                samplesFrom<withReach>(k, loadWide(radius + i + 4), _mm256_load_pd(theta + i + 4),
+                                       _mm256_load_pd(cosine + i + 4), redoHigh);
+            const std::uint32_t y = rowOf(v);
+            _mm256_storeu_ps(column + y,
+                             _mm256_insertf128_ps(_mm256_castps128_ps256(low), high, 1));
+            for (unsigned lanesLeft = redoLow | redoHigh << 4; lanesLeft != 0;
+                 lanesLeft &= lanesLeft - 1) {
+                const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
+                column[row] = literalSample(wave, x, row);
+            }
+        }
     }
 }
 

@@ -28,6 +28,11 @@ int nearRoundingBoundary(__m128d p) {
 
 __m128d absolute(__m128d v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
 
+// 2 floats from memory, widened to double.
+__m128d loadWide(const float *r) {
+    return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(r))));
+}
+
 // The wave's constants, broadcast once per call.
 struct Constants {
     __m128d two, pi, lambda, phaseTerm, reach, one, zero, cosLimit, tinyCos, tinyP;
@@ -35,12 +40,11 @@ struct Constants {
 
 // Samples of 2 pixels at distances r (floats widened to double) in the low half of the result,
 // and in redo the lanes (bits 0 and 1) that must be recomputed with literalSample.
+// The samples of 2 pixels from their distances r (floats widened to double) and the
+// vector cosine c of their theta, and in redo the lanes (bits 0 to 1) that must be
+// recomputed with literalSample.
 template <bool withReach>
-__m128 samplesAt(const Constants &k, __m128d r, unsigned &redo) {
-    // The literal order: (r * 2 * pi) / lambda - phase * lambda.
-    const __m128d theta =
-        _mm_sub_pd(_mm_div_pd(_mm_mul_pd(_mm_mul_pd(r, k.two), k.pi), k.lambda), k.phaseTerm);
-    const __m128d c = _ZGVbN2v_cos(theta);
+__m128 samplesFrom(const Constants &k, __m128d r, __m128d theta, __m128d c, unsigned &redo) {
     __m128d p = c;
     // cmpnle and cmpnge are true for NaN as well.
     __m128d again = _mm_or_pd(_mm_cmpnle_pd(absolute(theta), k.cosLimit),
@@ -52,28 +56,17 @@ __m128 samplesAt(const Constants &k, __m128d r, unsigned &redo) {
         p = _mm_mul_pd(c, a);
         again = _mm_or_pd(again,
                           _mm_and_pd(_mm_cmplt_pd(absolute(p), k.tinyP), _mm_cmpneq_pd(p, k.zero)));
+    } else {
+        (void)r;
     }
     redo = unsigned(_mm_movemask_pd(again) | nearRoundingBoundary(p));
     return _mm_cvtpd_ps(p);
 }
 
-// The samples of rows [y, y + lanes) of column x.
-template <bool withReach>
-void block(float *column, std::uint32_t x, std::uint32_t y, const Wave &wave, const Constants &k,
-           __m128 dx2, __m128 laneIndex) {
-    // Integers below 2^24: the sum of squares is exact in float, and its correctly
-    // rounded square root is hypot's r.
-    const __m128 dy = _mm_sub_ps(_mm_set1_ps(float(double(wave.sourceY) - double(y))), laneIndex);
-    const __m128 r = _mm_sqrt_ps(_mm_add_ps(dx2, _mm_mul_ps(dy, dy)));
-    unsigned redoLow, redoHigh;
-    const __m128 low = samplesAt<withReach>(k, _mm_cvtps_pd(r), redoLow);
-    const __m128 high = samplesAt<withReach>(k, _mm_cvtps_pd(_mm_movehl_ps(r, r)), redoHigh);
-    _mm_storeu_ps(column + y, _mm_movelh_ps(low, high));
-    for (unsigned lanesLeft = redoLow | redoHigh << 2; lanesLeft != 0; lanesLeft &= lanesLeft - 1) {
-        const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
-        column[row] = literalSample(wave, x, row);
-    }
-}
+// Rows a column is done in at a time: distances and angles first, then the cosines in one
+// tight run of calls (which overlap far better than calls between other work), then the
+// samples.
+constexpr std::uint32_t chunkRows = 256;
 
 template <bool withReach>
 void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
@@ -98,10 +91,51 @@ void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32
 
     const double dx = double(wave.sourceX) - double(x);
     const __m128 dx2 = _mm_set1_ps(float(dx * dx));
-    // A last, partial vector is done as a whole one ending at last: the rows it repeats get the
-    // same bits again.
-    for (std::uint32_t y = first; y < last; y += lanes) {
-        block<withReach>(column, x, y + lanes <= last ? y : last - lanes, wave, k, dx2, laneIndex);
+    alignas(64) float radius[chunkRows];
+    alignas(64) double theta[chunkRows];
+    alignas(64) double cosine[chunkRows];
+    for (std::uint32_t chunk = first; chunk < last; chunk += chunkRows) {
+        const std::uint32_t rows = last - chunk < chunkRows ? last - chunk : chunkRows;
+        const std::uint32_t vectors = (rows + lanes - 1) / lanes;
+        // A last, partial vector is done as a whole one ending at last: the rows it repeats get
+        // the same bits again.
+        const auto rowOf = [&](std::uint32_t v) {
+            const std::uint32_t y = chunk + v * lanes;
+            return y + lanes <= last ? y : last - lanes;
+        };
+        for (std::uint32_t v = 0; v < vectors; ++v) {
+            // Integers below 2^24: the sum of squares is exact in float, and its correctly
+            // rounded square root is hypot's r.
+            const __m128 dy =
+                _mm_sub_ps(_mm_set1_ps(float(double(wave.sourceY) - double(rowOf(v)))), laneIndex);
+            _mm_store_ps(radius + v * lanes, _mm_sqrt_ps(_mm_add_ps(dx2, _mm_mul_ps(dy, dy))));
+            for (std::uint32_t half = 0; half < lanes; half += 2) {
+                const __m128d rd = loadWide(radius + v * lanes + half);
+                // The literal order: (r * 2 * pi) / lambda - phase * lambda.
+                const __m128d angle = _mm_sub_pd(
+                    _mm_div_pd(_mm_mul_pd(_mm_mul_pd(rd, k.two), k.pi), k.lambda), k.phaseTerm);
+                _mm_store_pd(theta + v * lanes + half, angle);
+            }
+        }
+        for (std::uint32_t i = 0; i < vectors * lanes; i += 2) {
+            _mm_store_pd(cosine + i, _ZGVbN2v_cos(_mm_load_pd(theta + i)));
+        }
+        for (std::uint32_t v = 0; v < vectors; ++v) {
+            const std::uint32_t i = v * lanes;
+            unsigned redoLow, redoHigh;
+            const __m128 low = samplesFrom<withReach>(
+                k, loadWide(radius + i), _mm_load_pd(theta + i), _mm_load_pd(cosine + i), redoLow);
+            const __m128 high =
+                samplesFrom<withReach>(k, loadWide(radius + i + 2), _mm_load_pd(theta + i + 2),
+                                       _mm_load_pd(cosine + i + 2), redoHigh);
+            const std::uint32_t y = rowOf(v);
+            _mm_storeu_ps(column + y, _mm_movelh_ps(low, high));
+            for (unsigned lanesLeft = redoLow | redoHigh << 2; lanesLeft != 0;
+                 lanesLeft &= lanesLeft - 1) {
+                const std::uint32_t row = y + std::uint32_t(__builtin_ctz(lanesLeft));
+                column[row] = literalSample(wave, x, row);
+            }
+        }
     }
 }
 
