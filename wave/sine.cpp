@@ -13,23 +13,23 @@ sine::sine(std::uint32_t width, std::uint32_t height) : layer(width, height) {}
 
 void sine::compute(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,
                    float phase) {
-    sine_fast::ColumnKernel kernel = sine_fast::columnPortable;
+    sine_fast::Kernels kernels{sine_fast::columnPortable, sine_fast::mirrorPortable};
     switch (simd::activeLevel()) {
 #if defined(ONDORIA_X86_KERNELS)
         case simd::Level::avx512:
-            kernel = sine_fast::columnAvx512;
+            kernels = {sine_fast::columnAvx512, sine_fast::mirrorAvx512};
             break;
         case simd::Level::avx2:
-            kernel = sine_fast::columnAvx2;
+            kernels = {sine_fast::columnAvx2, sine_fast::mirrorAvx2};
             break;
         case simd::Level::sse2:
-            kernel = sine_fast::columnSse2;
+            kernels = {sine_fast::columnSse2, sine_fast::mirrorSse2};
             break;
 #endif
         default:
             break;
     }
-    sine_fast::computeField(kernel, grid, width, height, {sourceX, sourceY, lambda, reach, phase});
+    sine_fast::computeField(kernels, grid, width, height, {sourceX, sourceY, lambda, reach, phase});
 }
 
 void sine::computeLiteral(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,

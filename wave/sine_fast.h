@@ -57,19 +57,41 @@ void columnAvx512(float *column, std::uint32_t x, std::uint32_t first, std::uint
                   const Wave &wave);
 #endif
 
+// A mirror kernel copies the samples of columns [first, first + mirrorTile) below the diagonal
+// of a size x size grid to their mirror images: grid[x][y] = grid[y][x] for those y and every
+// x > y. The vector ones move square tiles through registers and leave the tile on the diagonal
+// and the rows past the last whole tile to mirrorRemainder.
+inline constexpr std::uint32_t mirrorTile = 16;
+using MirrorKernel = void (*)(float *const *grid, std::uint32_t size, std::uint32_t first);
+void mirrorPortable(float *const *grid, std::uint32_t size, std::uint32_t first);
+#if defined(ONDORIA_X86_KERNELS)
+void mirrorSse2(float *const *grid, std::uint32_t size, std::uint32_t first);
+void mirrorAvx2(float *const *grid, std::uint32_t size, std::uint32_t first);
+void mirrorAvx512(float *const *grid, std::uint32_t size, std::uint32_t first);
+#endif
+
+// The part of a mirror kernel's work that its tiles of tile x tile samples leave: rows x of
+// columns [first, first + mirrorTile) except those in [first + mirrorTile, tiledEnd).
+void mirrorRemainder(float *const *grid, std::uint32_t size, std::uint32_t first,
+                     std::uint32_t tiledEnd);
+
+// The kernels of one instruction-set level.
+struct Kernels {
+    ColumnKernel column;
+    MirrorKernel mirror;
+};
+
 // Fills columns [0, width) of grid, each of height samples, for the wave: literalSample for the
-// pixels beyond exactRadiusLimit, the kernel for the others.
+// pixels beyond exactRadiusLimit, the column kernel for the others.
 //
 // Computes: the samples of sine::computeLiteral. Valid for: every argument. Error:
 // bit-identical to the literal code. When the grid is square, the source on its diagonal and
 // every pixel within exactRadiusLimit, pixel (x, y) has the bits of (y, x) (the same r, and so
 // the same theta and the same fallbacks): only the samples on and below the diagonal are
-// computed, and mirrored.
-void computeField(ColumnKernel kernel, float *const *grid, std::uint32_t width,
+// computed, mirrorTile columns at a time, and the mirror kernel copies each such strip across
+// while it is still in cache.
+void computeField(const Kernels &kernels, float *const *grid, std::uint32_t width,
                   std::uint32_t height, const Wave &wave);
-
-// Copies each sample below the diagonal of a size x size grid to its mirror image above it.
-void mirrorLowerTriangle(float *const *grid, std::uint32_t size);
 
 // The rows of a column whose |sourceY - y| stays within exactRadiusLimit: [first, last).
 struct RowRange {

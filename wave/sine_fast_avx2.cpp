@@ -8,6 +8,7 @@
 #pragma GCC diagnostic pop
 
 #include "wave/sine_fast.h"
+#include "wave/transpose_avx2.h"
 
 // glibc's libmvec: cos of 4 doubles (x86-64 vector function ABI, AVX2 variant).
 extern "C" __m256d _ZGVdN4v_cos(__m256d);
@@ -152,6 +153,27 @@ void columnAvx2(float *column, std::uint32_t x, std::uint32_t first, std::uint32
     } else {
         columnRows<false>(column, x, first, last, wave);
     }
+}
+
+void mirrorAvx2(float *const *grid, std::uint32_t size, std::uint32_t first) {
+    // Tiles of 8 by 8, two of them side by side for the 16 columns of the strip.
+    constexpr std::uint32_t tile = 8;
+    static_assert(2 * tile == mirrorTile);
+    std::uint32_t x0 = first + mirrorTile;
+    for (; first + mirrorTile <= size && x0 + tile <= size; x0 += tile) {
+        for (std::uint32_t y0 = first; y0 < first + mirrorTile; y0 += tile) {
+            // Rows x0.. of columns y0.. become rows y0.. of columns x0...
+            __m256 c[tile];
+            for (std::uint32_t k = 0; k < tile; ++k) {
+                c[k] = _mm256_loadu_ps(grid[y0 + k] + x0);
+            }
+            transpose8(c);
+            for (std::uint32_t k = 0; k < tile; ++k) {
+                _mm256_storeu_ps(grid[x0 + k] + y0, c[k]);
+            }
+        }
+    }
+    mirrorRemainder(grid, size, first, x0);
 }
 
 }  // namespace sine_fast

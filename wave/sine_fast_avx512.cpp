@@ -8,6 +8,7 @@
 #pragma GCC diagnostic pop
 
 #include "wave/sine_fast.h"
+#include "wave/transpose_avx512.h"
 
 // glibc's libmvec: cos of 8 doubles (x86-64 vector function ABI, AVX-512 variant).
 extern "C" __m512d _ZGVeN8v_cos(__m512d);
@@ -133,6 +134,24 @@ void columnAvx512(float *column, std::uint32_t x, std::uint32_t first, std::uint
     } else {
         columnRows<false>(column, x, first, last, wave);
     }
+}
+
+void mirrorAvx512(float *const *grid, std::uint32_t size, std::uint32_t first) {
+    constexpr std::uint32_t tile = 16;
+    static_assert(tile == mirrorTile);
+    std::uint32_t x0 = first + tile;
+    for (; first + tile <= size && x0 + tile <= size; x0 += tile) {
+        // Rows x0.. of columns first.. become rows first.. of columns x0...
+        __m512i c[tile];
+        for (std::uint32_t k = 0; k < tile; ++k) {
+            c[k] = _mm512_castps_si512(_mm512_loadu_ps(grid[first + k] + x0));
+        }
+        transpose16(c);
+        for (std::uint32_t k = 0; k < tile; ++k) {
+            _mm512_storeu_ps(grid[x0 + k] + first, _mm512_castsi512_ps(c[k]));
+        }
+    }
+    mirrorRemainder(grid, size, first, x0);
 }
 
 }  // namespace sine_fast

@@ -63,46 +63,57 @@ void columnPortable(float *column, std::uint32_t x, std::uint32_t first, std::ui
     }
 }
 
-void computeField(ColumnKernel kernel, float *const *grid, std::uint32_t width,
+void computeField(const Kernels &kernels, float *const *grid, std::uint32_t width,
                   std::uint32_t height, const Wave &wave) {
-    const RowRange rows = exactRows(wave.sourceY, height);
     const bool symmetric = width == height && wave.sourceX == wave.sourceY && width > 0 &&
                            exactColumn(wave.sourceX, 0) && exactColumn(wave.sourceX, width - 1);
+    if (symmetric) {
+        for (std::uint32_t first = 0; first < width; first += mirrorTile) {
+            const std::uint32_t end = std::min(width, first + mirrorTile);
+            for (std::uint32_t x = first; x < end; ++x) {
+                kernels.column(grid[x], x, x, height, wave);
+            }
+            kernels.mirror(grid, width, first);
+        }
+        return;
+    }
+    const RowRange rows = exactRows(wave.sourceY, height);
     for (std::uint32_t x = 0; x < width; ++x) {
         float *column = grid[x];
         const bool near = exactColumn(wave.sourceX, x);
-        const std::uint32_t first = !near ? height : symmetric ? x : rows.first;
-        const std::uint32_t last = !near ? height : rows.last;
-        for (std::uint32_t y = symmetric ? x : 0; y < first; ++y) {
+        const std::uint32_t first = near ? rows.first : height;
+        const std::uint32_t last = near ? rows.last : height;
+        for (std::uint32_t y = 0; y < first; ++y) {
             column[y] = literalSample(wave, x, y);
         }
         if (first < last) {
-            kernel(column, x, first, last, wave);
+            kernels.column(column, x, first, last, wave);
         }
         for (std::uint32_t y = last; y < height; ++y) {
             column[y] = literalSample(wave, x, y);
         }
     }
-    if (symmetric) {
-        mirrorLowerTriangle(grid, width);
+}
+
+void mirrorRemainder(float *const *grid, std::uint32_t size, std::uint32_t first,
+                     std::uint32_t tiledEnd) {
+    const std::uint32_t end = std::min(size, first + mirrorTile);
+    for (std::uint32_t x = first + 1; x < size; ++x) {
+        if (x == first + mirrorTile && tiledEnd > x) {
+            x = tiledEnd;
+            if (x >= size) {
+                break;
+            }
+        }
+        float *target = grid[x];
+        for (std::uint32_t y = first; y < std::min(x, end); ++y) {
+            target[y] = grid[y][x];
+        }
     }
 }
 
-void mirrorLowerTriangle(float *const *grid, std::uint32_t size) {
-    // Square tiles small enough that the rows read across the source columns stay in cache.
-    constexpr std::uint32_t tile = 32;
-    for (std::uint32_t x0 = 0; x0 < size; x0 += tile) {
-        const std::uint32_t x1 = std::min(size, x0 + tile);
-        for (std::uint32_t y0 = 0; y0 < x1; y0 += tile) {
-            for (std::uint32_t x = x0; x < x1; ++x) {
-                float *target = grid[x];
-                const std::uint32_t y1 = std::min(x, y0 + tile);
-                for (std::uint32_t y = y0; y < y1; ++y) {
-                    target[y] = grid[y][x];
-                }
-            }
-        }
-    }
+void mirrorPortable(float *const *grid, std::uint32_t size, std::uint32_t first) {
+    mirrorRemainder(grid, size, first, first);
 }
 
 }  // namespace sine_fast

@@ -1,5 +1,6 @@
 // Plain x86-64 (SSE2) code; the libmvec routine picks its own best variant for this processor.
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include "wave/sine_fast.h"
 
@@ -148,6 +149,28 @@ void columnSse2(float *column, std::uint32_t x, std::uint32_t first, std::uint32
     } else {
         columnRows<false>(column, x, first, last, wave);
     }
+}
+
+void mirrorSse2(float *const *grid, std::uint32_t size, std::uint32_t first) {
+    // Tiles of 4 by 4, four of them side by side for the 16 columns of the strip.
+    constexpr std::uint32_t tile = 4;
+    static_assert(4 * tile == mirrorTile);
+    std::uint32_t x0 = first + mirrorTile;
+    for (; first + mirrorTile <= size && x0 + tile <= size; x0 += tile) {
+        for (std::uint32_t y0 = first; y0 < first + mirrorTile; y0 += tile) {
+            // Rows x0.. of columns y0.. become rows y0.. of columns x0...
+            __m128 c0 = _mm_loadu_ps(grid[y0] + x0);
+            __m128 c1 = _mm_loadu_ps(grid[y0 + 1] + x0);
+            __m128 c2 = _mm_loadu_ps(grid[y0 + 2] + x0);
+            __m128 c3 = _mm_loadu_ps(grid[y0 + 3] + x0);
+            _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
+            _mm_storeu_ps(grid[x0] + y0, c0);
+            _mm_storeu_ps(grid[x0 + 1] + y0, c1);
+            _mm_storeu_ps(grid[x0 + 2] + y0, c2);
+            _mm_storeu_ps(grid[x0 + 3] + y0, c3);
+        }
+    }
+    mirrorRemainder(grid, size, first, x0);
 }
 
 }  // namespace sine_fast
