@@ -13,6 +13,7 @@ void ImageView::setPicture(QImage picture) {
     update();
 }
 
+// Without a picture it keeps the size it was laid out with.
 QSize ImageView::sizeHint() const { return current.isNull() ? size() : current.size(); }
 
 void ImageView::paintEvent(QPaintEvent *event) {
