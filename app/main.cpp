@@ -7,8 +7,22 @@
 
 namespace {
 
-void ShowException(const QString &message) {
-    QMessageBox::critical(nullptr, QStringLiteral("Ondoria"), message);
+// Points a form's global at the form for as long as the form exists.
+template <typename Form>
+class Published {
+public:
+    Published(Form *&global, Form &form) : global(global) { global = &form; }
+    ~Published() { global = nullptr; }
+
+    Published(const Published &) = delete;
+    Published &operator=(const Published &) = delete;
+
+private:
+    Form *&global;
+};
+
+void ShowException(const Exception &error) {
+    QMessageBox::critical(nullptr, QStringLiteral("Ondoria"), error.Message());
 }
 
 }  // namespace
@@ -16,23 +30,19 @@ void ShowException(const QString &message) {
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("ondoria"));
+    // The handlers let nothing through the event loop; this catches what making the windows
+    // may throw.
     try {
         TForm1 mainWindow;
-        Form1 = &mainWindow;
+        const Published mainWindowPublished(Form1, mainWindow);
         mainWindow.show();
         TForm2 dialog;
-        Form2 = &dialog;
-        application.exec();
-        Form2 = nullptr;
-        Form1 = nullptr;
+        const Published dialogPublished(Form2, dialog);
+        QApplication::exec();
     } catch (const Exception &error) {
-        Form2 = nullptr;
-        Form1 = nullptr;
-        ShowException(error.Message());
+        ShowException(error);
     } catch (...) {
-        Form2 = nullptr;
-        Form1 = nullptr;
-        ShowException(QString());
+        ShowException(Exception(QString()));
     }
     return 0;
 }
