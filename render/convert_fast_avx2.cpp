@@ -41,16 +41,16 @@ __m256i greyPixels(__m256 sample) {
 
 }  // namespace
 
-void convertAvx2(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
-                 std::uint32_t height) {
-    const std::uint32_t fullWidth = width - width % block;
-    const std::uint32_t fullHeight = height - height % block;
+void convertRegionAvx2(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
+                       std::uint32_t x0, std::uint32_t x1, std::uint32_t y0, std::uint32_t y1) {
+    const std::uint32_t fullX = x1 - (x1 - x0) % block;
+    const std::uint32_t fullY = y1 - (y1 - y0) % block;
     const std::size_t rowBytes = std::size_t(width) * 4;
     // A band of rows at a time, as many as make 64 bytes of each column: the pixel rows are
     // written front to back, and each column's cache line is used whole before the next band.
-    for (std::uint32_t band = 0; band < fullHeight; band += bandRows) {
-        const std::uint32_t bandEnd = band + bandRows < fullHeight ? band + bandRows : fullHeight;
-        for (std::uint32_t x = 0; x < fullWidth; x += block) {
+    for (std::uint32_t band = y0; band < fullY; band += bandRows) {
+        const std::uint32_t bandEnd = band + bandRows < fullY ? band + bandRows : fullY;
+        for (std::uint32_t x = x0; x < fullX; x += block) {
             for (std::uint32_t y = band; y < bandEnd; y += block) {
                 __m256 c[block];
                 for (std::uint32_t k = 0; k < block; ++k) {
@@ -64,7 +64,8 @@ void convertAvx2(const float *const *grid, std::uint8_t *pixels, std::uint32_t w
             }
         }
     }
-    convertEdges(grid, pixels, width, height, block);
+    convertRegionSse2(grid, pixels, width, fullX, x1, y0, y1);
+    convertRegionSse2(grid, pixels, width, x0, fullX, fullY, y1);
 }
 
 }  // namespace convert_fast

@@ -16,6 +16,7 @@ namespace convert_fast {
 
 namespace {
 
+constexpr std::uint32_t bandRows = 16;
 constexpr std::uint32_t block = 16;
 
 // greyByte of 16 samples, each byte repeated 4 times in its 32-bit lane.
@@ -39,27 +40,31 @@ __m512i greyPixels(__m512 sample) {
 
 }  // namespace
 
-void convertAvx512(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
-                   std::uint32_t height) {
-    const std::uint32_t fullWidth = width - width % block;
-    const std::uint32_t fullHeight = height - height % block;
+void convertRegionAvx512(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
+                         std::uint32_t x0, std::uint32_t x1, std::uint32_t y0, std::uint32_t y1) {
+    const std::uint32_t fullX = x1 - (x1 - x0) % block;
+    const std::uint32_t fullY = y1 - (y1 - y0) % block;
     const std::size_t rowBytes = std::size_t(width) * 4;
-    // Row by row of blocks: the pixel rows are written front to back, and the 64 bytes read
-    // from each column for one row of blocks are what the next one continues from.
-    for (std::uint32_t y = 0; y < fullHeight; y += block) {
-        for (std::uint32_t x = 0; x < fullWidth; x += block) {
-            __m512i c[block];
-            for (std::uint32_t k = 0; k < block; ++k) {
-                c[k] = greyPixels(_mm512_loadu_ps(grid[x + k] + y));
-            }
-            transpose16(c);
-            std::uint8_t *out = pixels + (std::size_t(y) * width + x) * 4;
-            for (std::uint32_t k = 0; k < block; ++k) {
-                _mm512_storeu_si512(out + k * rowBytes, c[k]);
+    // A band of rows at a time, as many as make 64 bytes of each column: the pixel rows are
+    // written front to back, and each column's cache line is used whole before the next band.
+    for (std::uint32_t band = y0; band < fullY; band += bandRows) {
+        const std::uint32_t bandEnd = band + bandRows < fullY ? band + bandRows : fullY;
+        for (std::uint32_t x = x0; x < fullX; x += block) {
+            for (std::uint32_t y = band; y < bandEnd; y += block) {
+                __m512i c[block];
+                for (std::uint32_t k = 0; k < block; ++k) {
+                    c[k] = greyPixels(_mm512_loadu_ps(grid[x + k] + y));
+                }
+                transpose16(c);
+                std::uint8_t *out = pixels + (std::size_t(y) * width + x) * 4;
+                for (std::uint32_t k = 0; k < block; ++k) {
+                    _mm512_storeu_si512(out + k * rowBytes, c[k]);
+                }
             }
         }
     }
-    convertEdges(grid, pixels, width, height, block);
+    convertRegionAvx2(grid, pixels, width, fullX, x1, y0, y1);
+    convertRegionAvx2(grid, pixels, width, x0, fullX, fullY, y1);
 }
 
 }  // namespace convert_fast

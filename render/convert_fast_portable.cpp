@@ -38,17 +38,4 @@ void convertRegionPortable(const float *const *grid, std::uint8_t *pixels, std::
     }
 }
 
-void convertEdges(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
-                  std::uint32_t height, std::uint32_t block) {
-    const std::uint32_t fullWidth = width - width % block;
-    const std::uint32_t fullHeight = height - height % block;
-    convertRegionPortable(grid, pixels, width, fullWidth, width, 0, height);
-    convertRegionPortable(grid, pixels, width, 0, fullWidth, fullHeight, height);
-}
-
-void convertPortable(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
-                     std::uint32_t height) {
-    convertRegionPortable(grid, pixels, width, 0, width, 0, height);
-}
-
 }  // namespace convert_fast

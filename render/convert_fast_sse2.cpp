@@ -33,15 +33,16 @@ __m128i greyPixels(__m128 sample) {
 
 }  // namespace
 
-void convertSse2(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
-                 std::uint32_t height) {
-    const std::uint32_t fullWidth = width - width % block;
-    const std::uint32_t fullHeight = height - height % block;
+void convertRegionSse2(const float *const *grid, std::uint8_t *pixels, std::uint32_t width,
+                       std::uint32_t x0, std::uint32_t x1, std::uint32_t y0, std::uint32_t y1) {
+    const std::uint32_t fullX = x1 - (x1 - x0) % block;
+    const std::uint32_t fullY = y1 - (y1 - y0) % block;
+    const std::size_t rowBytes = std::size_t(width) * 4;
     // A band of rows at a time, as many as make 64 bytes of each column: the pixel rows are
     // written front to back, and each column's cache line is used whole before the next band.
-    for (std::uint32_t band = 0; band < fullHeight; band += bandRows) {
-        const std::uint32_t bandEnd = band + bandRows < fullHeight ? band + bandRows : fullHeight;
-        for (std::uint32_t x = 0; x < fullWidth; x += block) {
+    for (std::uint32_t band = y0; band < fullY; band += bandRows) {
+        const std::uint32_t bandEnd = band + bandRows < fullY ? band + bandRows : fullY;
+        for (std::uint32_t x = x0; x < fullX; x += block) {
             for (std::uint32_t y = band; y < bandEnd; y += block) {
                 // Four columns of four rows, turned into four rows of four pixels.
                 __m128 c0 = _mm_castsi128_ps(greyPixels(_mm_loadu_ps(grid[x] + y)));
@@ -50,7 +51,6 @@ void convertSse2(const float *const *grid, std::uint8_t *pixels, std::uint32_t w
                 __m128 c3 = _mm_castsi128_ps(greyPixels(_mm_loadu_ps(grid[x + 3] + y)));
                 _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
                 std::uint8_t *out = pixels + (std::size_t(y) * width + x) * 4;
-                const std::size_t rowBytes = std::size_t(width) * 4;
                 _mm_storeu_ps(reinterpret_cast<float *>(out), c0);
                 _mm_storeu_ps(reinterpret_cast<float *>(out + rowBytes), c1);
                 _mm_storeu_ps(reinterpret_cast<float *>(out + 2 * rowBytes), c2);
@@ -58,7 +58,8 @@ void convertSse2(const float *const *grid, std::uint8_t *pixels, std::uint32_t w
             }
         }
     }
-    convertEdges(grid, pixels, width, height, block);
+    convertRegionPortable(grid, pixels, width, fullX, x1, y0, y1);
+    convertRegionPortable(grid, pixels, width, x0, fullX, fullY, y1);
 }
 
 }  // namespace convert_fast

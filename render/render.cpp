@@ -48,17 +48,17 @@ std::uint8_t *render::convert() {
     switch (simd::activeLevel()) {
 #if defined(ONDORIA_X86_KERNELS)
         case simd::Level::avx512:
-            convert_fast::convertAvx512(grid, pixels, width, height);
+            convert_fast::convertRegionAvx512(grid, pixels, width, 0, width, 0, height);
             break;
         case simd::Level::avx2:
-            convert_fast::convertAvx2(grid, pixels, width, height);
+            convert_fast::convertRegionAvx2(grid, pixels, width, 0, width, 0, height);
             break;
         case simd::Level::sse2:
-            convert_fast::convertSse2(grid, pixels, width, height);
+            convert_fast::convertRegionSse2(grid, pixels, width, 0, width, 0, height);
             break;
 #endif
         default:
-            convert_fast::convertPortable(grid, pixels, width, height);
+            convert_fast::convertRegionPortable(grid, pixels, width, 0, width, 0, height);
             break;
     }
     return pixels;

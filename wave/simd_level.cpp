@@ -12,7 +12,8 @@ Level detect() {
 #if defined(ONDORIA_X86_KERNELS)
     // libgcc's checks include the operating system's support for the wider registers.
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) {
+    // The AVX-512 kernels hand their leftover columns to the AVX2 ones.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2")) {
         return Level::avx512;
     }
     if (__builtin_cpu_supports("avx2")) {
