@@ -222,9 +222,17 @@ private slots:
         QVERIFY(Form1->ScrollBox1->horizontalScrollBar()->maximum() > 0);
         QVERIFY(Form1->ScrollBox1->verticalScrollBar()->maximum() > 0);
 
-        // Shown unscaled, from the top-left corner.
-        const QImage shown = Form1->Image1->grab(QRect(0, 0, 64, 48)).toImage();
-        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), picture.copy(0, 0, 64, 48));
+        // Shown unscaled, from the top-left corner; scrolled to the end, the bottom-right
+        // corner of the picture fills the area.
+        QWidget *viewport = Form1->ScrollBox1->viewport();
+        const auto shown = [viewport] {
+            return viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        QCOMPARE(shown(), picture.copy(QRect(QPoint(0, 0), viewport->size())));
+        Form1->ScrollBox1->horizontalScrollBar()->setValue(1000);
+        Form1->ScrollBox1->verticalScrollBar()->setValue(1000);
+        const QPoint end(1000 - viewport->width(), 1000 - viewport->height());
+        QCOMPARE(shown(), picture.copy(QRect(end, viewport->size())));
     }
 
     void wavelengthChangeTakesEffect() {
