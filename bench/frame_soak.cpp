@@ -61,6 +61,7 @@ int main(int argc, char **argv) {
             }
             std::printf("after %6ld frames: peak memory %ld KiB, phase %g\n", frame, peak,
                         double(phase));
+            std::fflush(stdout);
             nextReport *= 10;
         }
     }

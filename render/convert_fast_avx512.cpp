@@ -1,4 +1,5 @@
 // Built with -mavx512f; called only when the processor has AVX-512F.
+
 // GCC 12 takes the deliberately undefined registers inside some intrinsics for uninitialised
 // variables (GCC bug 105593).
 #pragma GCC diagnostic push

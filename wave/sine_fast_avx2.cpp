@@ -1,4 +1,5 @@
 // Built with -mavx2; called only when the processor has AVX2.
+
 // GCC 12 takes the deliberately undefined registers inside some intrinsics for uninitialised
 // variables (GCC bug 105593).
 #pragma GCC diagnostic push
@@ -39,8 +40,6 @@ struct Constants {
     __m256d two, pi, lambda, phaseTerm, reach, one, zero, cosLimit, tinyCos, tinyP;
 };
 
-// Samples of 4 pixels at distances r (floats widened to double), and in redo the lanes (bits 0
-// to 3) that must be recomputed with literalSample.
 // The samples of 4 pixels from their distances r (floats widened to double) and the
 // vector cosine c of their theta, and in redo the lanes (bits 0 to 3) that must be
 // recomputed with literalSample.

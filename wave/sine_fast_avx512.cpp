@@ -1,4 +1,5 @@
 // Built with -mavx512f; called only when the processor has AVX-512F.
+
 // GCC 12 takes the deliberately undefined registers inside some intrinsics for uninitialised
 // variables (GCC bug 105593).
 #pragma GCC diagnostic push
@@ -33,8 +34,6 @@ struct Constants {
     __m512d two, pi, lambda, phaseTerm, reach, one, zero, cosLimit, tinyCos, tinyP;
 };
 
-// Samples of 8 pixels at distances r (floats widened to double), and in redo the lanes that
-// must be recomputed with literalSample.
 // The sample of 8 pixels from their distances r (floats widened to double) and the vector
 // cosine c of their theta, and in redo the lanes that must be recomputed with literalSample.
 template <bool withReach>

@@ -39,11 +39,9 @@ struct Constants {
     __m128d two, pi, lambda, phaseTerm, reach, one, zero, cosLimit, tinyCos, tinyP;
 };
 
-// Samples of 2 pixels at distances r (floats widened to double) in the low half of the result,
-// and in redo the lanes (bits 0 and 1) that must be recomputed with literalSample.
-// The samples of 2 pixels from their distances r (floats widened to double) and the
-// vector cosine c of their theta, and in redo the lanes (bits 0 to 1) that must be
-// recomputed with literalSample.
+// The samples of 2 pixels (in the low half of the result) from their distances r (floats
+// widened to double) and the vector cosine c of their theta, and in redo the lanes (bits 0 and 1)
+// that must be recomputed with literalSample.
 template <bool withReach>
 __m128 samplesFrom(const Constants &k, __m128d r, __m128d theta, __m128d c, unsigned &redo) {
     __m128d p = c;
