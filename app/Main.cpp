@@ -9,6 +9,7 @@
 
 #include "app/New.h"
 #include "platform/Bitmap.h"
+#include "platform/Fonts.h"
 #include "platform/SysUtils.h"
 
 // Fixed settings of the animation.
@@ -65,10 +66,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), Timer1(new QTimer(this)) 
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setupUi(this);
-    // Names of fonts that are not installed fall back to the system's sans-serif.
-    QFont windowFont = font();
-    windowFont.setStyleHint(QFont::SansSerif);
-    setFont(windowFont);
+    useDesignFont(this);
+    for (QLabel *label : {StaticText1, StaticText2}) {
+        fitTextToWidth(label);
+    }
     // The window is exactly as large as the central area and the menu bar above it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(windowPosition);

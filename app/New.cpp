@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 
+#include "platform/Fonts.h"
+
 // Where the dialog first appears on the screen.
 constexpr QPoint dialogPosition(516, 231);
 
@@ -11,9 +13,10 @@ TForm2::TForm2(QWidget *parent) : QWidget(parent) {
     // A title and nothing else on the frame: Cancel is the way to hide it.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setupUi(this);
-    QFont windowFont = font();
-    windowFont.setStyleHint(QFont::SansSerif);
-    setFont(windowFont);
+    useDesignFont(this);
+    for (QLabel *label : {Label1, StaticText1, StaticText2}) {
+        fitTextToWidth(label);
+    }
     setFixedSize(size());
     move(dialogPosition);
     // The dialog never keeps the program alive on its own.

@@ -3,7 +3,7 @@
 
 ONDORIA_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+    qt6-base-dev qt6-qpa-plugins fonts-dejavu-core fonts-liberation2
     libgtest-dev libbenchmark-dev
     xvfb xdotool imagemagick x11-utils openbox
     dpkg-dev file

@@ -1,6 +1,7 @@
 // The main window and the New canvas dialog, driven through their widgets.
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -132,6 +133,23 @@ private slots:
         QCOMPARE(QApplication::topLevelWidgets(), before);
         QVERIFY(Form1->Image1->picture().isNull());
         QCOMPARE(phase, 0.0f);
+    }
+
+    // The labels keep their designed sizes; whatever face stands in for the designed font, the
+    // whole text must show.
+    void labelsShowTheirWholeText() {
+        const QList<QLabel *> labels = {Form1->Label1, Form1->StaticText1, Form1->StaticText2,
+                                        Form2->Label1, Form2->StaticText1, Form2->StaticText2};
+        for (QLabel *label : labels) {
+            const int needed = label->fontMetrics().horizontalAdvance(label->text());
+            QVERIFY2(needed <= label->contentsRect().width(),
+                     qPrintable(QStringLiteral("%1 of %2 needs %3 px, has %4")
+                                    .arg(label->objectName(), label->window()->objectName())
+                                    .arg(needed)
+                                    .arg(label->contentsRect().width())));
+        }
+        const QRect dialogLabel = Form2->Label1->geometry();
+        QVERIFY(Form2->rect().contains(dialogLabel));
     }
 
     void geometry_data() {
