@@ -6,6 +6,8 @@
 //   frame_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -103,22 +105,23 @@ void frameUpdateFast(benchmark::State &state, simd::Level level) {
 }
 #endif
 
-// Keeps the console table and remembers each benchmark's time (the median when repeated).
+// Keeps the console table and remembers each benchmark's CPU time (the median when repeated).
+// CPU time, because the machines this runs on are often shared: time spent waiting for the
+// processor is not the code's.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs) {
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (run.run_type == Run::RT_Iteration || median) {
-                // Milliseconds per iteration; a median replaces single runs of the same name.
-                const double ms = run.GetAdjustedRealTime();
-                std::string name = run.run_name.str();
-                if (median || !medianSeen[name]) {
-                    times[name] = ms;
-                }
-                medianSeen[name] = medianSeen[name] || median;
+            const std::string name = run.run_name.str();
+            // A median replaces the single runs of the same name.
+            if (median || (run.run_type == Run::RT_Iteration && !medianSeen[name])) {
+                times[name] = run.GetAdjustedCPUTime();  // milliseconds per iteration
             }
+            medianSeen[name] = medianSeen[name] || median;
         }
     }
 
@@ -192,8 +195,9 @@ int main(int argc, char **argv) {
             reporter.time(named("Compute", name)) + reporter.time(named("Convert", name));
         const double frame = reporter.time(named("FrameUpdate", name));
         if (literalWork > 0 && work > 0) {
-            std::printf("ratio %-7s compute+convert: literal %.3f ms / fast %.3f ms = %.1fx", name,
-                        literalWork, work, literalWork / work);
+            std::printf(
+                "ratio (CPU time) %-7s compute+convert: literal %.3f ms / fast %.3f ms = %.1fx",
+                name, literalWork, work, literalWork / work);
             if (literalFrame > 0 && frame > 0) {
                 std::printf("; frame update: literal %.3f ms / fast %.3f ms = %.1fx", literalFrame,
                             frame, literalFrame / frame);
