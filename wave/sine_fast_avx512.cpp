@@ -81,26 +81,32 @@ void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32
     alignas(64) double cosine[chunkRows];
     for (std::uint32_t chunk = first; chunk < last; chunk += chunkRows) {
         const std::uint32_t rows = last - chunk < chunkRows ? last - chunk : chunkRows;
-        // Whole vectors; lanes past the end compute harmless values that are not stored.
-        for (std::uint32_t i = 0; i < rows; i += lanes) {
-            // Integers below 2^24: the sum of squares is exact in float, and its correctly
-            // rounded square root is hypot's r.
-            const __m512 dy = _mm512_sub_ps(
-                _mm512_set1_ps(float(double(wave.sourceY) - double(chunk + i))), laneIndex);
-            const __m512 r = _mm512_sqrt_ps(_mm512_add_ps(dx2, _mm512_mul_ps(dy, dy)));
-            _mm512_store_ps(radius + i, r);
-            for (std::uint32_t half = 0; half < 2; ++half) {
-                const __m512d rd = _mm512_cvtps_pd(_mm256_load_ps(radius + i + 8 * half));
-                // The literal order: (r * 2 * pi) / lambda - phase * lambda.
-                const __m512d angle = _mm512_sub_pd(
-                    _mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(rd, k.two), k.pi), k.lambda),
-                    k.phaseTerm);
-                _mm512_store_pd(theta + i + 8 * half, angle);
+        // Whole vectors; lanes past the end compute harmless values that are not stored. Each
+        // step takes the cosines of the angles of the step before, so that the divisions of
+        // one vector run beside the cosines of the other.
+        const std::uint32_t end = (rows + lanes - 1) / lanes * lanes;
+        for (std::uint32_t i = 0; i <= end; i += lanes) {
+            if (i < end) {
+                // Integers below 2^24: the sum of squares is exact in float, and its correctly
+                // rounded square root is hypot's r.
+                const __m512 dy = _mm512_sub_ps(
+                    _mm512_set1_ps(float(double(wave.sourceY) - double(chunk + i))), laneIndex);
+                const __m512 r = _mm512_sqrt_ps(_mm512_add_ps(dx2, _mm512_mul_ps(dy, dy)));
+                _mm512_store_ps(radius + i, r);
+                for (std::uint32_t half = 0; half < 2; ++half) {
+                    const __m512d rd = _mm512_cvtps_pd(_mm256_load_ps(radius + i + 8 * half));
+                    // The literal order: (r * 2 * pi) / lambda - phase * lambda.
+                    const __m512d angle = _mm512_sub_pd(
+                        _mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(rd, k.two), k.pi), k.lambda),
+                        k.phaseTerm);
+                    _mm512_store_pd(theta + i + 8 * half, angle);
+                }
             }
-        }
-        for (std::uint32_t i = 0; i < rows; i += lanes) {
-            _mm512_store_pd(cosine + i, _ZGVeN8v_cos(_mm512_load_pd(theta + i)));
-            _mm512_store_pd(cosine + i + 8, _ZGVeN8v_cos(_mm512_load_pd(theta + i + 8)));
+            if (i > 0) {
+                const std::uint32_t j = i - lanes;
+                _mm512_store_pd(cosine + j, _ZGVeN8v_cos(_mm512_load_pd(theta + j)));
+                _mm512_store_pd(cosine + j + 8, _ZGVeN8v_cos(_mm512_load_pd(theta + j + 8)));
+            }
         }
         for (std::uint32_t i = 0; i < rows; i += lanes) {
             const std::uint32_t count = rows - i < lanes ? rows - i : lanes;
