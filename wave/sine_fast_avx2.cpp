@@ -103,24 +103,30 @@ void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32
             const std::uint32_t y = chunk + v * lanes;
             return y + lanes <= last ? y : last - lanes;
         };
-        for (std::uint32_t v = 0; v < vectors; ++v) {
-            // Integers below 2^24: the sum of squares is exact in float, and its correctly
-            // rounded square root is hypot's r.
-            const __m256 dy = _mm256_sub_ps(
-                _mm256_set1_ps(float(double(wave.sourceY) - double(rowOf(v)))), laneIndex);
-            _mm256_store_ps(radius + v * lanes,
-                            _mm256_sqrt_ps(_mm256_add_ps(dx2, _mm256_mul_ps(dy, dy))));
-            for (std::uint32_t half = 0; half < lanes; half += 4) {
-                const __m256d rd = loadWide(radius + v * lanes + half);
-                // The literal order: (r * 2 * pi) / lambda - phase * lambda.
-                const __m256d angle = _mm256_sub_pd(
-                    _mm256_div_pd(_mm256_mul_pd(_mm256_mul_pd(rd, k.two), k.pi), k.lambda),
-                    k.phaseTerm);
-                _mm256_store_pd(theta + v * lanes + half, angle);
+        // Each step takes the cosines of the angles of the step before, so that the divisions of
+        // one vector run beside the cosines of the other.
+        for (std::uint32_t v = 0; v <= vectors; ++v) {
+            if (v < vectors) {
+                // Integers below 2^24: the sum of squares is exact in float, and its correctly
+                // rounded square root is hypot's r.
+                const __m256 dy = _mm256_sub_ps(
+                    _mm256_set1_ps(float(double(wave.sourceY) - double(rowOf(v)))), laneIndex);
+                _mm256_store_ps(radius + v * lanes,
+                                _mm256_sqrt_ps(_mm256_add_ps(dx2, _mm256_mul_ps(dy, dy))));
+                for (std::uint32_t half = 0; half < lanes; half += 4) {
+                    const __m256d rd = loadWide(radius + v * lanes + half);
+                    // The literal order: (r * 2 * pi) / lambda - phase * lambda.
+                    const __m256d angle = _mm256_sub_pd(
+                        _mm256_div_pd(_mm256_mul_pd(_mm256_mul_pd(rd, k.two), k.pi), k.lambda),
+                        k.phaseTerm);
+                    _mm256_store_pd(theta + v * lanes + half, angle);
+                }
             }
-        }
-        for (std::uint32_t i = 0; i < vectors * lanes; i += 4) {
-            _mm256_store_pd(cosine + i, _ZGVdN4v_cos(_mm256_load_pd(theta + i)));
+            if (v > 0) {
+                for (std::uint32_t i = (v - 1) * lanes; i < v * lanes; i += 4) {
+                    _mm256_store_pd(cosine + i, _ZGVdN4v_cos(_mm256_load_pd(theta + i)));
+                }
+            }
         }
         for (std::uint32_t v = 0; v < vectors; ++v) {
             const std::uint32_t i = v * lanes;
