@@ -128,8 +128,9 @@ TEST(FastComputeTest, FramesEqualTheLiteralCode) {
         {"1023x9, wavelength 1e-3", 1023, 9, 10, 10, 1e-3f, 0, 0.02f},
         {"1023x9, wavelength 1e6", 1023, 9, 10, 10, 1e6f, 0, 0.02f},
         {"1023x9, wavelength 1e6, phase 0.5", 1023, 9, 10, 10, 1e6f, 0, 0.5f},
-        // theta = r * 2 * pi / 50 - phase * 50 straddles the vector cosine's limit of 2^20.
-        {"200x200, theta across the vector limit", 200, 200, 10, 10, 50, 0, 20971.5f},
+        // theta = r * 2 * pi / 50 - phase * 50 runs from -(2^20 + 18) to about -(2^20 - 16):
+        // across the vector cosine's limit of 2^20.
+        {"200x200, theta across the vector limit", 200, 200, 10, 10, 50, 0, 20971.88f},
         {"64x64, theta far beyond the vector limit", 64, 64, 10, 10, 50, 0, 1e7f},
         {"64x64, wavelength 0: not a number", 64, 64, 10, 10, 0, 0, 0.02f},
         {"64x64, wavelength NaN", 64, 64, 10, 10, nan, 0, 0.02f},
