@@ -3,6 +3,7 @@
 // as it goes, to show that the memory stays flat however many frames are made.
 //
 //   frame_soak [frames]        ONDORIA_SIMD=avx2 frame_soak   (caps the vector kernels)
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <QImage>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "app/Main.h"
@@ -22,6 +24,25 @@ long peakKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;  // kilobytes on Linux
+}
+
+// A "Name: value kB" line of /proc/self/status, or -1.
+long statusKilobytes(const char *name) {
+    std::FILE *status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) {
+        return -1;
+    }
+    char line[256];
+    long value = -1;
+    const std::size_t length = std::strlen(name);
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::strncmp(line, name, length) == 0) {
+            value = std::strtol(line + length, nullptr, 10);
+            break;
+        }
+    }
+    std::fclose(status);
+    return value;
 }
 
 }  // namespace
@@ -36,8 +57,9 @@ int main(int argc, char **argv) {
                 canvasHeight, simd::levelName(simd::activeLevel()));
 
     const QString wavelength = QStringLiteral("50");
-    std::vector<double> milliseconds;
-    milliseconds.reserve(std::size_t(frames));
+    // Filled in before the first frame, so that its pages are already counted in the peak
+    // memory rather than added as the frames are timed.
+    std::vector<double> milliseconds(std::size_t(frames), 0.0);
     // Checkpoints at which the peak memory is printed: after the first frame, at powers of ten
     // and at the end. The first frames still grow the heap (the image, the phase text), so the
     // growth is taken from the 100th frame on.
@@ -47,9 +69,9 @@ int main(int argc, char **argv) {
     for (long frame = 1; frame <= frames; ++frame) {
         const auto start = std::chrono::steady_clock::now();
         const QImage image = frameUpdate(wavelength, [](const QString &) {});
-        milliseconds.push_back(
+        milliseconds[std::size_t(frame - 1)] =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
+                .count();
         if (image.isNull()) {
             std::fprintf(stderr, "frame %ld: no image\n", frame);
             return 1;
@@ -59,8 +81,14 @@ int main(int argc, char **argv) {
             if (frame == std::min(settled, frames)) {
                 peakSettled = peak;
             }
-            std::printf("after %6ld frames: peak memory %ld KiB, phase %g\n", frame, peak,
-                        double(phase));
+            // The heap in use and the anonymous memory tell a leak (they grow) from code pages
+            // of the libraries mapped in as new paths through them run (file-backed memory).
+            const struct mallinfo2 heap = mallinfo2();
+            std::printf(
+                "after %6ld frames: peak memory %ld KiB (now %ld KiB anonymous, %ld KiB "
+                "file-backed), heap in use %zu KiB, phase %g\n",
+                frame, peak, statusKilobytes("RssAnon:"), statusKilobytes("RssFile:"),
+                (heap.uordblks + heap.hblkhd) / 1024, double(phase));
             std::fflush(stdout);
             nextReport *= 10;
         }
