@@ -35,9 +35,13 @@ inline constexpr std::int64_t roundingMargin = 1024;
 inline constexpr double tinyCosine = 0x1p-100;
 inline constexpr double tinySample = 0x1p-125;
 
-// The sample of pixel (x, y) exactly as the literal code computes it: hypot, std::sqrt,
-// std::cos. The fallback of every fast kernel.
+// The sample of pixel (x, y) as sine::computeLiteral defines it: r = float(hypot(dx, dy)), then
+// sampleAt. The fallback of every fast kernel.
 float literalSample(const Wave &wave, std::uint32_t x, std::uint32_t y);
+
+// The sample at distance r from the source: the amplitude, theta and cos(theta) * a, with every
+// rounding of the literal code.
+float sampleAt(const Wave &wave, float r);
 
 // A column kernel fills rows [first, last) of column x, where first < last and every one of
 // those pixels lies within exactRadiusLimit of the source in both directions.

@@ -5,28 +5,6 @@
 
 namespace sine_fast {
 
-namespace {
-constexpr double pi = 3.141592653589793;
-}
-
-float literalSample(const Wave &wave, std::uint32_t x, std::uint32_t y) {
-    const double dx = double(wave.sourceX) - double(x);
-    const double dy = double(wave.sourceY) - double(y);
-    const float r = float(std::hypot(dx, dy));
-
-    float a = 1;
-    if (wave.reach != 0) {
-        a = float(1.0 - std::sqrt(double(r) / double(wave.reach)));
-        if (!(a >= 0)) {
-            a = 0;
-        }
-    }
-
-    const double theta =
-        (double(r) * 2 * pi) / double(wave.lambda) - double(wave.phase) * double(wave.lambda);
-    return float(std::cos(theta) * double(a));
-}
-
 RowRange exactRows(std::uint32_t sourceY, std::uint32_t height) {
     const std::int64_t first = std::max<std::int64_t>(0, std::int64_t(sourceY) - exactRadiusLimit);
     const std::int64_t last =
@@ -46,20 +24,10 @@ bool exactColumn(std::uint32_t sourceX, std::uint32_t x) {
 // sum of squares, which equals hypot's r within exactRadiusLimit.
 void columnPortable(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
                     const Wave &wave) {
-    const double phaseTerm = double(wave.phase) * double(wave.lambda);
     const double dx = double(wave.sourceX) - double(x);
     for (std::uint32_t y = first; y < last; ++y) {
         const double dy = double(wave.sourceY) - double(y);
-        const float r = std::sqrt(float(dx * dx + dy * dy));
-        float a = 1;
-        if (wave.reach != 0) {
-            a = float(1.0 - std::sqrt(double(r) / double(wave.reach)));
-            if (!(a >= 0)) {
-                a = 0;
-            }
-        }
-        const double theta = (double(r) * 2 * pi) / double(wave.lambda) - phaseTerm;
-        column[y] = float(std::cos(theta) * double(a));
+        column[y] = sampleAt(wave, std::sqrt(float(dx * dx + dy * dy)));
     }
 }
 
