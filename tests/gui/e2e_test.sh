@@ -37,9 +37,5 @@ count=$(differing "$work/shown.png" "$work/expected.png")
 [ "$count" = 0 ] || fail "the first frame on screen differs from the core's in $count pixels"
 
 exit_program
-[ "$app_status" -eq 0 ] || fail "exit status $app_status"
-if [ -s "$work/app.err" ]; then
-    cat "$work/app.err" >&2
-    fail "the program wrote to standard error"
-fi
+expect_clean_exit
 echo "PASS"

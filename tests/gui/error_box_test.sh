@@ -45,9 +45,5 @@ done
 [ $framed = yes ] || fail "no frame after typing a good wavelength: the keys went elsewhere"
 
 exit_program
-[ "$app_status" -eq 0 ] || fail "exit status $app_status"
-if [ -s "$work/app.err" ]; then
-    cat "$work/app.err" >&2
-    fail "the program wrote to standard error"
-fi
+expect_clean_exit
 echo "PASS"

@@ -101,3 +101,12 @@ exit_program() {
     choose_from_file_menu x
     wait_for_program_end "File > Exit"
 }
+
+# Fails unless the program ended with status 0 and wrote nothing to standard error.
+expect_clean_exit() {
+    [ "$app_status" -eq 0 ] || fail "exit status $app_status"
+    if [ -s "$work/app.err" ]; then
+        cat "$work/app.err" >&2
+        fail "the program wrote to standard error"
+    fi
+}
