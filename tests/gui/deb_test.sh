@@ -43,7 +43,7 @@ remarks=$(desktop-file-validate "$share/applications/ondoria.desktop" 2>&1) ||
 appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
     fail "appstreamcli: $(cat "$work/appstream.log")"
 
-# The changelog's latest entry and the metainfo's latest release are this package's version.
+# The changelog's latest entry is this package's version, and the metainfo lists it as a release.
 version=$(dpkg-deb -f "$deb" Version)
 changelog_version=$(zcat "$share/doc/ondoria/changelog.gz" | sed -n '1s/^ondoria (\([^)]*\)).*/\1/p')
 [ "$changelog_version" = "$version" ] ||
