@@ -196,4 +196,32 @@ TEST(CreateBitmapTest, CopiesTheBufferIntoAnOpaqueImage) {
     EXPECT_TRUE(CreateBitmap(3, 2, 1, 24, pixels).isNull()) << "only 32-bit pixels are supported";
 }
 
+TEST(CreateBitmapTest, ZeroSizesGiveANullImage) {
+    std::uint8_t pixel[4] = {};
+    EXPECT_TRUE(CreateBitmap(0, 2, 1, 32, pixel).isNull());
+    EXPECT_TRUE(CreateBitmap(3, 0, 1, 32, pixel).isNull());
+    EXPECT_TRUE(CreateBitmap(0, 0, 1, 32, pixel).isNull());
+}
+
+// Sizes that QImage refuses before it allocates anything, as it reports memory it cannot get:
+// the failure must raise, not give a picture that silently never appears. The pixel buffer is
+// never read, since no image is made.
+TEST(CreateBitmapTest, AnImageThatCannotBeMadeRaises) {
+    std::uint8_t pixel[4] = {};
+    const struct {
+        std::uint32_t width, height;
+    } cases[] = {{100'000'000, 1}, {0x80000000u, 1}, {1, 0x80000000u}, {0xffffffffu, 0xffffffffu}};
+    for (const auto &c : cases) {
+        try {
+            const QImage image = CreateBitmap(c.width, c.height, 1, 32, pixel);
+            ADD_FAILURE() << c.width << " by " << c.height << " gave an image of " << image.width()
+                          << " by " << image.height();
+        } catch (const Exception &e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("memory"))) << e.what();
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("%1 by %2").arg(c.width).arg(c.height)))
+                << e.what();
+        }
+    }
+}
+
 }  // namespace
