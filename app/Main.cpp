@@ -27,18 +27,47 @@ sine waveField(canvasWidth, canvasHeight);
 namespace {
 // Made right after the field it is bound to, and alive until the process ends.
 const bool rendererMade = (renderer = new render(&waveField), true);
+
+// Every message about a bad wavelength says what the field accepts.
+Exception notANumber(const QString &text) {
+    return Exception(
+        QStringLiteral("'%1' is not a valid number. Type the wavelength in pixels, with "
+                       "'.' as the decimal point (for example 50 or 12.5).")
+            .arg(QuotedText(text)));
+}
+
+Exception tooLarge(const QString &text) {
+    return Exception(QStringLiteral("The wavelength '%1' is too large. Type a wavelength in pixels "
+                                    "below 3.4e38 (for example 50 or 12.5).")
+                         .arg(QuotedText(text)));
+}
+
+Exception zero(const QString &text) {
+    return Exception(QStringLiteral("The wavelength '%1' is 0 or too close to 0. Type a wavelength "
+                                    "in pixels other than 0 (for example 50 or 12.5).")
+                         .arg(QuotedText(text)));
+}
+
 }  // namespace
 
 float wavelengthFrom(const QString &text) {
-    const double value = StrToFloat(text);
+    double value = 0;
+    // Too large for double or too large for a float: the user sees one fault either way.
+    try {
+        value = StrToFloat(text);
+    } catch (const EOverflow &) {
+        throw tooLarge(text);
+    } catch (const EConvertError &) {
+        throw notANumber(text);
+    }
     // Values from here up round to infinity in single precision.
     constexpr double floatOverflow = 0x1.ffffffp+127;
     if (std::fabs(value) >= floatOverflow) {
-        throw Exception(QStringLiteral("The wavelength '%1' is too large.").arg(text));
+        throw tooLarge(text);
     }
     const float lambda = float(value);
     if (lambda == 0) {
-        throw Exception(QStringLiteral("The wavelength '%1' is 0 or too small.").arg(text));
+        throw zero(text);
     }
     return lambda;
 }
@@ -104,26 +133,47 @@ void TForm1::Timer1Timer() {
     // Nothing may leave a handler: an exception thrown through Qt's event loop is undefined.
     try {
         Image1->setPicture(frameUpdate(Edit1->text(), showPhase));
-    } catch (const Exception &error) {
-        showError(error.Message());
-    } catch (const std::exception &error) {
-        showError(QString::fromLocal8Bit(error.what()));
+        // The fault the box reports has gone.
+        if (errorMessage) {
+            errorMessage->hide();
+        }
+    } catch (...) {
+        showError(std::current_exception());
     }
 }
 
-void TForm1::showError(const QString &message) {
-    // One box, reused: a bad wavelength fails again at every tick, and a new box each time
-    // would bury the window. It must not take the keyboard from the wavelength field either,
-    // since the user is probably typing the correction there.
-    if (!errorMessage) {
-        errorMessage =
-            new QMessageBox(QMessageBox::Critical, windowTitle(), QString(), QMessageBox::Ok, this);
-        errorMessage->setWindowModality(Qt::NonModal);
-        errorMessage->setAttribute(Qt::WA_ShowWithoutActivating);
-    }
-    errorMessage->setText(message);
-    if (!errorMessage->isVisible()) {
-        errorMessage->show();
+void TForm1::showError(std::exception_ptr error) noexcept {
+    try {
+        QString message;
+        try {
+            std::rethrow_exception(error);
+        } catch (const Exception &e) {
+            message = e.Message();
+        } catch (const std::bad_alloc &) {
+            message = QStringLiteral("Not enough memory to make the next frame.");
+        } catch (const std::exception &e) {
+            message = QString::fromUtf8(e.what());
+        } catch (...) {
+            message = QStringLiteral("The next frame could not be made.");
+        }
+        // One box, reused: a bad wavelength fails again at every tick, and a new box each time
+        // would bury the window. It must not take the keyboard from the wavelength field either,
+        // since the user is probably typing the correction there.
+        if (!errorMessage) {
+            errorMessage = new QMessageBox(QMessageBox::Critical, windowTitle(), QString(),
+                                           QMessageBox::Ok, this);
+            errorMessage->setWindowModality(Qt::NonModal);
+            errorMessage->setAttribute(Qt::WA_ShowWithoutActivating);
+            // The message quotes what the user typed: it is shown as typed, never read as markup
+            // that could load files or images.
+            errorMessage->setTextFormat(Qt::PlainText);
+        }
+        errorMessage->setText(message);
+        if (!errorMessage->isVisible()) {
+            errorMessage->show();
+        }
+    } catch (...) {
+        // Showing the error failed as well, for want of memory; the next tick tries again.
     }
 }
 

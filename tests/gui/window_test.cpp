@@ -1,14 +1,17 @@
 // The main window and the New canvas dialog, driven through their widgets.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -294,13 +297,64 @@ private slots:
         QCOMPARE(Form1->Image1->picture().cacheKey(), goodFrame);
         QVERIFY(Form1->Timer1->isActive());
 
-        // Dismissed, it comes back at the next error; a good text gives frames again.
+        // Dismissed, it comes back at the next error.
         Form1->errorBox()->accept();
         tick();
-        QCOMPARE(visibleMessageBoxes().size(), 1);
+        QCOMPARE(visibleMessageBoxes(), QList<QMessageBox *>{Form1->errorBox()});
+        // A good text gives frames again, and the box goes away by itself.
         Form1->Edit1->setText(QStringLiteral("50"));
         tick();
         QVERIFY(sameAsReference(Form1->Image1->picture(), 5, 50));
+        QVERIFY(visibleMessageBoxes().isEmpty());
+        // The next error brings it back.
+        Form1->Edit1->setText(text);
+        tick();
+        QCOMPARE(visibleMessageBoxes(), QList<QMessageBox *>{Form1->errorBox()});
+    }
+
+    // Text that would be markup, or is long enough to make a huge box, is shown as a short
+    // plain quote, in one box on the screen, and loads nothing.
+    void hostileWavelength_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("bold") << QStringLiteral("<b>x</b>");
+        // An image of 400 by 400 pixels: read as markup, the box would grow to hold it.
+        QTest::newRow("image") << QStringLiteral("<img src=\"p.png\">");
+        QTest::newRow("long") << QString(10000, QLatin1Char('x'));
+        QTest::newRow("long words") << QStringLiteral("abc ").repeated(12000);
+        QTest::newRow("lines") << QStringLiteral("x\n").repeated(40);
+    }
+
+    void hostileWavelength() {
+        QFETCH(QString, text);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QImage big(400, 400, QImage::Format_RGB32);
+        big.fill(Qt::red);
+        QVERIFY(big.save(folder.filePath(QStringLiteral("p.png"))));
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+
+        Form1->Edit1->setText(text);
+        tick();
+        tick();
+        QVERIFY(QDir::setCurrent(previous));
+        QCOMPARE(visibleMessageBoxes(), QList<QMessageBox *>{Form1->errorBox()});
+        QMessageBox *box = Form1->errorBox();
+        QCOMPARE(Form1->Label1->text(), FloatToStr(phaseAfter(2)));
+        QVERIFY2(box->text().startsWith(QLatin1Char('\'') + QuotedText(text) + QLatin1Char('\'')),
+                 qPrintable(box->text()));
+        // Shown as it stands: the label's text is the message itself, characters and all.
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label != nullptr);
+        QVERIFY2(label->sizeHint().height() < 100,
+                 qPrintable(QStringLiteral("%1 px tall").arg(label->sizeHint().height())));
+        const QRect screen = box->screen()->availableGeometry();
+        QVERIFY2(screen.contains(box->frameGeometry()),
+                 qPrintable(QStringLiteral("box at %1,%2, %3 by %4")
+                                .arg(box->frameGeometry().x())
+                                .arg(box->frameGeometry().y())
+                                .arg(box->frameGeometry().width())
+                                .arg(box->frameGeometry().height())));
     }
 
     void stopAndStartCarryThePhaseOn() {
