@@ -182,7 +182,12 @@ void TForm1::showError(std::exception_ptr error) noexcept {
 // under a live QApplication.
 void TForm1::Exit1Click() { QCoreApplication::exit(0); }
 
-void TForm1::New1Click() { Form2->show(); }
+void TForm1::New1Click() {
+    Form2->show();
+    // Shown already, it may lie behind other windows: bring it to the front, with the keyboard.
+    Form2->raise();
+    Form2->activateWindow();
+}
 
 void TForm1::closeEvent(QCloseEvent *event) {
     // The main window's end is the program's end, whatever other window is still shown.

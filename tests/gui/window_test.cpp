@@ -1,6 +1,7 @@
 // The main window and the New canvas dialog, driven through their widgets.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -86,7 +88,7 @@ private slots:
         mainWindow = std::make_unique<TForm1>();
         Form1 = mainWindow.get();
         Form1->show();
-        dialog = std::make_unique<TForm2>();
+        dialog = std::make_unique<TForm2>(mainWindow.get());
         Form2 = dialog.get();
         QVERIFY(QTest::qWaitForWindowExposed(Form1));
     }
@@ -208,6 +210,10 @@ private slots:
         QVERIFY(!(Form2->windowFlags() & buttons));
         QVERIFY(Form2->isWindow());
         QVERIFY(!Form2->testAttribute(Qt::WA_QuitOnClose));
+        // A dialog of the main window's, so window managers keep it above that window.
+        QVERIFY(qobject_cast<QDialog *>(Form2) != nullptr);
+        QCOMPARE(Form2->parentWidget(), Form1);
+        QVERIFY(!Form2->isModal());
 
         QCOMPARE(tabChain(Form1->Button1),
                  (QList<QWidget *>{Form1->Button1, Form1->Edit1, Form1->ScrollBox1}));
@@ -397,16 +403,31 @@ private slots:
 
         QTest::keyClicks(Form2->Edit1, QStringLiteral("640"));
         QTest::keyClicks(Form2->Edit2, QStringLiteral("480"));
-        for (QWidget *field : {(QWidget *)Form2->Edit1, (QWidget *)Form2->Edit2}) {
-            QTest::keyClick(field, Qt::Key_Escape);
-            QTest::keyClick(field, Qt::Key_Return);
-            QTest::keyClick(field, Qt::Key_Enter);
+        // Escape and Enter trigger nothing, wherever the keyboard is: neither closes the dialog
+        // nor presses a button.
+        const QSignalSpy okPressed(Form2->Button1, &QPushButton::clicked);
+        const QSignalSpy cancelPressed(Form2->Button2, &QPushButton::clicked);
+        for (QWidget *target : std::initializer_list<QWidget *>{
+                 Form2->Edit1, Form2->Edit2, Form2->Button1, Form2->Button2, Form2}) {
+            target->setFocus();
+            for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+                QTest::keyClick(target, key);
+                QTest::keyClick(target, key, Qt::KeypadModifier);
+            }
         }
-        QTest::keyClick(Form2, Qt::Key_Escape);
+        QCOMPARE(okPressed.count(), 0);
+        QCOMPARE(cancelPressed.count(), 0);
+        QVERIFY(Form2->isVisible());
         QTest::mouseClick(Form2->Button1, Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(Form2->isVisible());
         QVERIFY(Form1->Image1->picture().isNull());
+
+        // Shown already, New... brings it forward with the keyboard.
+        Form1->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), Form1);
+        Form1->New1->trigger();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(Form2));
 
         QTest::mouseClick(Form2->Button2, Qt::LeftButton);
         QVERIFY(!Form2->isVisible());
