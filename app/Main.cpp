@@ -10,6 +10,7 @@
 #include "app/New.h"
 #include "platform/Bitmap.h"
 #include "platform/Fonts.h"
+#include "platform/Placement.h"
 #include "platform/SysUtils.h"
 
 // Fixed settings of the animation.
@@ -85,7 +86,7 @@ QImage frameUpdate(const QString &wavelengthText,
 
 // How often the running animation makes a frame.
 constexpr int frameIntervalMs = 1500;
-// Where the window first appears on the screen.
+// Where the window first appears, where the screen has room for it there.
 constexpr QPoint windowPosition(221, 112);
 
 TForm1 *Form1 = nullptr;
@@ -101,13 +102,16 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), Timer1(new QTimer(this)) 
     }
     // The window is exactly as large as the central area and the menu bar above it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    move(windowPosition);
+    layout()->activate();
+    placeOnScreen(this, windowPosition);
     ScrollBox1->viewport()->setBackgroundRole(QPalette::Window);
     // The phase label fits its text from the start, whatever the font's width.
     Label1->adjustSize();
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(frameIntervalMs);
+    // Coarse timers may fire up to 5 % early.
+    Timer1->setTimerType(Qt::PreciseTimer);
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);

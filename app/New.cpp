@@ -4,8 +4,9 @@
 #include <QKeyEvent>
 
 #include "platform/Fonts.h"
+#include "platform/Placement.h"
 
-// Where the dialog first appears on the screen.
+// Where the dialog first appears, where the screen has room for it there.
 constexpr QPoint dialogPosition(516, 231);
 
 TForm2 *Form2 = nullptr;
@@ -19,7 +20,7 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent) {
         fitTextToWidth(label);
     }
     setFixedSize(size());
-    move(dialogPosition);
+    placeOnScreen(this, dialogPosition);
     // The dialog never keeps the program alive on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
 

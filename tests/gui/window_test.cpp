@@ -22,6 +22,7 @@
 
 #include "app/Main.h"
 #include "app/New.h"
+#include "platform/Placement.h"
 #include "platform/SysUtils.h"
 #include "reference_frame.h"
 
@@ -107,6 +108,7 @@ private slots:
         QCOMPARE(Form1->Button1->text(), QStringLiteral("Start"));
         QVERIFY(!Form1->Timer1->isActive());
         QCOMPARE(Form1->Timer1->interval(), 1500);
+        QCOMPARE(Form1->Timer1->timerType(), Qt::PreciseTimer);
         QCOMPARE(Form1->windowTitle(), QStringLiteral("Ondoria"));
         QVERIFY(Form1->Edit1->validator() == nullptr);
         QVERIFY(Form1->findChildren<QStatusBar *>().isEmpty());
@@ -435,6 +437,37 @@ private slots:
         QVERIFY(Form2->isVisible());
         QCOMPARE(Form2->Edit1->text(), QStringLiteral("640"));
         QCOMPARE(Form2->Edit2->text(), QStringLiteral("480"));
+    }
+
+    void placement_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QPoint>("designed");
+        QTest::addColumn<QPoint>("expected");
+        const QRect screen(0, 0, 1024, 768);
+        const QSize window(525, 600);
+        // 1366 by 768 at 125 %: the window at its designed place runs off the bottom.
+        const QRect scaled(0, 0, 1092, 614);
+        QTest::newRow("fits") << screen << window << QPoint(221, 112) << QPoint(221, 112);
+        QTest::newRow("just fits")
+            << QRect(0, 0, 746, 712) << window << QPoint(221, 112) << QPoint(221, 112);
+        QTest::newRow("too low") << scaled << window << QPoint(221, 112) << QPoint(221, 14);
+        QTest::newRow("too far right")
+            << QRect(0, 0, 700, 768) << window << QPoint(221, 112) << QPoint(175, 112);
+        QTest::newRow("panel at the top")
+            << QRect(0, 30, 1024, 600) << window << QPoint(221, 12) << QPoint(221, 30);
+        QTest::newRow("second screen") << QRect(1024, 0, 800, 600) << QSize(200, 150)
+                                       << QPoint(1700, 500) << QPoint(1624, 450);
+        QTest::newRow("larger than the screen")
+            << QRect(0, 0, 400, 300) << window << QPoint(221, 112) << QPoint(0, 0);
+    }
+
+    void placement() {
+        QFETCH(QRect, available);
+        QFETCH(QSize, frame);
+        QFETCH(QPoint, designed);
+        QFETCH(QPoint, expected);
+        QCOMPARE(placeWithin(available, frame, designed), expected);
     }
 
     void closingMainWindowEndsTheLoop() {
