@@ -105,8 +105,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), Timer1(new QTimer(this)) 
     layout()->activate();
     placeOnScreen(this, windowPosition);
     ScrollBox1->viewport()->setBackgroundRole(QPalette::Window);
-    // The phase label fits its text from the start, whatever the font's width.
-    Label1->adjustSize();
+    showPhase(Label1->text());
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(frameIntervalMs);
@@ -129,11 +128,16 @@ void TForm1::Button1Click() {
     }
 }
 
+void TForm1::showPhase(const QString &text) {
+    Label1->setText(text);
+    // The label fits its text, whatever the font's width.
+    Label1->adjustSize();
+    // Assistive technology reads the label by its name, "Phase", and the value from here.
+    Label1->setAccessibleDescription(text);
+}
+
 void TForm1::Timer1Timer() {
-    const auto showPhase = [this](const QString &text) {
-        Label1->setText(text);
-        Label1->adjustSize();
-    };
+    const auto showPhase = [this](const QString &text) { this->showPhase(text); };
     // Nothing may leave a handler: an exception thrown through Qt's event loop is undefined.
     try {
         Image1->setPicture(frameUpdate(Edit1->text(), showPhase));

@@ -58,6 +58,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void showPhase(const QString &text);
     // Shows what went wrong in the one error box. Throws nothing, whatever fails.
     void showError(std::exception_ptr error) noexcept;
 
