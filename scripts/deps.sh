@@ -7,6 +7,7 @@ ONDORIA_PACKAGES=(
     libgtest-dev libbenchmark-dev
     xvfb xdotool imagemagick x11-utils openbox
     dpkg-dev file
+    at-spi2-core python3-pyatspi dbus-daemon dbus-bin xclip
 )
 
 ondoria_missing_packages() {
