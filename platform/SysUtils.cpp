@@ -118,6 +118,16 @@ QString FloatToStr(double value) {
     return QString::fromLatin1(text, result.ptr - text);
 }
 
+namespace {
+
+// Explicit bidirectional embeddings, overrides and isolates: one in a quote would reorder the
+// rest of the message around it.
+bool isBidiControl(char16_t c) {
+    return (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
+}
+
+}  // namespace
+
 QString QuotedText(const QString &text) {
     constexpr qsizetype quoteLength = 40;
     qsizetype length = std::min(text.size(), quoteLength);
@@ -126,12 +136,11 @@ QString QuotedText(const QString &text) {
     }
     QString quote = text.left(length);
     for (QChar &c : quote) {
-        if (c.unicode() < 0x20) {
-            c = QChar(0x2400 + c.unicode());  // the Control Pictures block: tab as U+2409 and so on
-        } else if (c.unicode() == 0x7f) {
-            c = QChar(0x2421);
+        const char16_t code = c.unicode();
+        if (code < 0x80 && isWhiteSpace(char(code))) {
+            c = QLatin1Char(' ');  // a tab or a line break, shown on one line
         } else if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
-                   c.category() == QChar::Separator_Paragraph) {
+                   c.category() == QChar::Separator_Paragraph || isBidiControl(code)) {
             c = QChar::ReplacementCharacter;
         }
     }

@@ -41,7 +41,7 @@ double StrToFloat(const QString &text);
 // The value with 15 significant digits, without trailing zeros ("%.15g"), independent of locale.
 QString FloatToStr(double value);
 
-// A user's text as a message quotes it: its first 40 characters, then "…" if there are more,
-// with control characters and line breaks shown as visible symbols so that the quote stays
-// on one line.
+// A user's text as a message quotes it: its first 40 characters, then "…" if there are more, on
+// one line and in the order typed: tabs and line breaks become spaces; other control
+// characters, line and paragraph separators and bidirectional controls become U+FFFD.
 QString QuotedText(const QString &text);
