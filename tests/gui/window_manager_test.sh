@@ -18,7 +18,7 @@ find_client_area
 expect_on_screen "$app_window" "the main window"
 
 choose_from_file_menu n
-dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^New canvas$' | head -n 1)
+dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^New canvas$' | head -n 1 || true)
 [ -n "$dialog" ] || fail "File > New... showed no dialog"
 expect_on_screen "$dialog" "the dialog"
 transient_for=$(xprop -id "$dialog" WM_TRANSIENT_FOR | sed -n 's/.*window id # *//p')

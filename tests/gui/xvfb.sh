@@ -132,7 +132,7 @@ start_program() {
     "$1" >"$work/app.out" 2>"$work/app.err" &
     app_pid=$!
     pids+=($app_pid)
-    app_window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Ondoria$' | head -n 1)
+    app_window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Ondoria$' | head -n 1 || true)
     [ -n "$app_window" ] || fail "no window titled Ondoria appeared"
 }
 
