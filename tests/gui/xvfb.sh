@@ -26,7 +26,9 @@ start_xvfb() {
     screen_width=${size%x*}
     screen_height=${size#*x}
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    # -noreset: the server would reset when its last client leaves, and a client connecting
+    # meanwhile (openbox right after a probe) would fail to open the display.
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     exec 3>&-
     pids+=($!)
     local i
