@@ -69,8 +69,9 @@ texts=('<b>x</b>' '<img src="f">' "$(printf 'x%.0s' {1..10000})" "$(printf 'abc 
 names=(bold "image from a FIFO" "10,000 characters" "12,000 words")
 for i in "${!texts[@]}"; do
     paste "${texts[$i]}"
-    # The second tick surely read the pasted text.
-    wait_for_ticks 2 "${names[$i]}"
+    # The paste takes milliseconds: the tick after this pause reads the pasted text.
+    sleep 0.2
+    wait_for_ticks 1 "${names[$i]}"
     expect_one_box "${names[$i]}"
 done
 
