@@ -10,6 +10,7 @@
 #include "app/New.h"
 #include "platform/Bitmap.h"
 #include "platform/Fonts.h"
+#include "platform/Placement.h"
 #include "platform/SysUtils.h"
 
 // Fixed settings of the animation.
@@ -27,18 +28,47 @@ sine waveField(canvasWidth, canvasHeight);
 namespace {
 // Made right after the field it is bound to, and alive until the process ends.
 const bool rendererMade = (renderer = new render(&waveField), true);
+
+// Every message about a bad wavelength says what the field accepts.
+Exception notANumber(const QString &text) {
+    return Exception(
+        QStringLiteral("'%1' is not a valid number. Type the wavelength in pixels, with "
+                       "'.' as the decimal point (for example 50 or 12.5).")
+            .arg(QuotedText(text)));
+}
+
+Exception tooLarge(const QString &text) {
+    return Exception(QStringLiteral("The wavelength '%1' is too large. Type a wavelength in pixels "
+                                    "below 3.4e38 (for example 50 or 12.5).")
+                         .arg(QuotedText(text)));
+}
+
+Exception zero(const QString &text) {
+    return Exception(QStringLiteral("The wavelength '%1' is 0 or too close to 0. Type a wavelength "
+                                    "in pixels other than 0 (for example 50 or 12.5).")
+                         .arg(QuotedText(text)));
+}
+
 }  // namespace
 
 float wavelengthFrom(const QString &text) {
-    const double value = StrToFloat(text);
+    double value = 0;
+    // Too large for double or too large for a float: the user sees one fault either way.
+    try {
+        value = StrToFloat(text);
+    } catch (const EOverflow &) {
+        throw tooLarge(text);
+    } catch (const EConvertError &) {
+        throw notANumber(text);
+    }
     // Values from here up round to infinity in single precision.
     constexpr double floatOverflow = 0x1.ffffffp+127;
     if (std::fabs(value) >= floatOverflow) {
-        throw Exception(QStringLiteral("The wavelength '%1' is too large.").arg(text));
+        throw tooLarge(text);
     }
     const float lambda = float(value);
     if (lambda == 0) {
-        throw Exception(QStringLiteral("The wavelength '%1' is 0 or too small.").arg(text));
+        throw zero(text);
     }
     return lambda;
 }
@@ -56,7 +86,7 @@ QImage frameUpdate(const QString &wavelengthText,
 
 // How often the running animation makes a frame.
 constexpr int frameIntervalMs = 1500;
-// Where the window first appears on the screen.
+// Where the window first appears, where the screen has room for it there.
 constexpr QPoint windowPosition(221, 112);
 
 TForm1 *Form1 = nullptr;
@@ -72,13 +102,15 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), Timer1(new QTimer(this)) 
     }
     // The window is exactly as large as the central area and the menu bar above it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    move(windowPosition);
+    layout()->activate();
+    placeOnScreen(this, windowPosition);
     ScrollBox1->viewport()->setBackgroundRole(QPalette::Window);
-    // The phase label fits its text from the start, whatever the font's width.
-    Label1->adjustSize();
+    showPhase(Label1->text());
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(frameIntervalMs);
+    // Coarse timers may fire up to 5 % early.
+    Timer1->setTimerType(Qt::PreciseTimer);
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
@@ -96,34 +128,60 @@ void TForm1::Button1Click() {
     }
 }
 
+void TForm1::showPhase(const QString &text) {
+    Label1->setText(text);
+    // The label fits its text, whatever the font's width.
+    Label1->adjustSize();
+    // Assistive technology reads the label by its name, "Phase", and the value from here.
+    Label1->setAccessibleDescription(text);
+}
+
 void TForm1::Timer1Timer() {
-    const auto showPhase = [this](const QString &text) {
-        Label1->setText(text);
-        Label1->adjustSize();
-    };
+    const auto showPhase = [this](const QString &text) { this->showPhase(text); };
     // Nothing may leave a handler: an exception thrown through Qt's event loop is undefined.
     try {
         Image1->setPicture(frameUpdate(Edit1->text(), showPhase));
-    } catch (const Exception &error) {
-        showError(error.Message());
-    } catch (const std::exception &error) {
-        showError(QString::fromLocal8Bit(error.what()));
+        // The fault the box reports has gone.
+        if (errorMessage) {
+            errorMessage->hide();
+        }
+    } catch (...) {
+        showError(std::current_exception());
     }
 }
 
-void TForm1::showError(const QString &message) {
-    // One box, reused: a bad wavelength fails again at every tick, and a new box each time
-    // would bury the window. It must not take the keyboard from the wavelength field either,
-    // since the user is probably typing the correction there.
-    if (!errorMessage) {
-        errorMessage =
-            new QMessageBox(QMessageBox::Critical, windowTitle(), QString(), QMessageBox::Ok, this);
-        errorMessage->setWindowModality(Qt::NonModal);
-        errorMessage->setAttribute(Qt::WA_ShowWithoutActivating);
-    }
-    errorMessage->setText(message);
-    if (!errorMessage->isVisible()) {
-        errorMessage->show();
+void TForm1::showError(std::exception_ptr error) noexcept {
+    try {
+        QString message;
+        try {
+            std::rethrow_exception(error);
+        } catch (const Exception &e) {
+            message = e.Message();
+        } catch (const std::bad_alloc &) {
+            message = QStringLiteral("Not enough memory to make the next frame.");
+        } catch (const std::exception &e) {
+            message = QString::fromUtf8(e.what());
+        } catch (...) {
+            message = QStringLiteral("The next frame could not be made.");
+        }
+        // One box, reused: a bad wavelength fails again at every tick, and a new box each time
+        // would bury the window. It must not take the keyboard from the wavelength field either,
+        // since the user is probably typing the correction there.
+        if (!errorMessage) {
+            errorMessage = new QMessageBox(QMessageBox::Critical, windowTitle(), QString(),
+                                           QMessageBox::Ok, this);
+            errorMessage->setWindowModality(Qt::NonModal);
+            errorMessage->setAttribute(Qt::WA_ShowWithoutActivating);
+            // The message quotes what the user typed: it is shown as typed, never read as markup
+            // that could load files or images.
+            errorMessage->setTextFormat(Qt::PlainText);
+        }
+        errorMessage->setText(message);
+        if (!errorMessage->isVisible()) {
+            errorMessage->show();
+        }
+    } catch (...) {
+        // Showing the error failed as well, for want of memory; the next tick tries again.
     }
 }
 
@@ -132,7 +190,12 @@ void TForm1::showError(const QString &message) {
 // under a live QApplication.
 void TForm1::Exit1Click() { QCoreApplication::exit(0); }
 
-void TForm1::New1Click() { Form2->show(); }
+void TForm1::New1Click() {
+    Form2->show();
+    // Shown already, it may lie behind other windows: bring it to the front, with the keyboard.
+    Form2->raise();
+    Form2->activateWindow();
+}
 
 void TForm1::closeEvent(QCloseEvent *event) {
     // The main window's end is the program's end, whatever other window is still shown.

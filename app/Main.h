@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 #include "render/render.h"
@@ -24,7 +25,8 @@ extern float phase;
 extern sine waveField;
 
 // The wavelength a text stands for, rounded to single precision. Raises Exception for a text
-// that is not a number, and for 0 or a value too large for a float, which give no picture.
+// that is not a number, and for 0 or a value too large for a float, which give no picture; the
+// message quotes the start of the text and says what the field accepts.
 float wavelengthFrom(const QString &text);
 
 // One animation tick: advances the phase, hands its text to showPhase, reads the wavelength from
@@ -48,14 +50,17 @@ public:
     void Exit1Click();
     void New1Click();
 
-    // The one box that reports frame update errors; null until the first error.
+    // The one box that reports frame update errors; null until the first error. It goes away by
+    // itself at the next frame.
     QMessageBox *errorBox() const { return errorMessage; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void showError(const QString &message);
+    void showPhase(const QString &text);
+    // Shows what went wrong in the one error box. Throws nothing, whatever fails.
+    void showError(std::exception_ptr error) noexcept;
 
     QMessageBox *errorMessage = nullptr;  // owned by the window, kept for reuse
 };

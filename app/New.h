@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 #include "ui_New.h"
 
-// The New canvas dialog: asks for a canvas size that nothing uses yet. Modeless, and built on a
-// plain window rather than QDialog, so neither Escape nor Enter closes it or presses a button.
-class TForm2 : public QWidget, public Ui::TForm2 {
+// The New canvas dialog: asks for a canvas size that nothing uses yet. Modeless, owned by the
+// main window so that window managers keep it above that window. Unlike other dialogs, neither
+// Escape nor Enter closes it or presses a button: Cancel is the one way to hide it.
+class TForm2 : public QDialog, public Ui::TForm2 {
     Q_OBJECT
 
 public:
@@ -16,6 +17,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 extern TForm2 *Form2;

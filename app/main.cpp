@@ -38,8 +38,9 @@ int main(int argc, char *argv[]) {
         TForm1 mainWindow;
         const Published mainWindowPublished(Form1, mainWindow);
         mainWindow.show();
-        TForm2 dialog;
-        const Published dialogPublished(Form2, dialog);
+        // Owned by the main window, so that window managers keep the dialog above it.
+        auto *dialog = new TForm2(&mainWindow);
+        const Published dialogPublished(Form2, *dialog);
         QApplication::exec();
     } catch (const Exception &error) {
         ShowException(error);

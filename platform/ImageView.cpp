@@ -1,9 +1,30 @@
 #include "platform/ImageView.h"
 
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
 
-ImageView::ImageView(QWidget *parent) : QWidget(parent) {}
+namespace {
+
+// Assistive technology is told that the widget is a picture, not an empty area.
+class AccessibleImageView : public QAccessibleWidget {
+public:
+    explicit AccessibleImageView(QWidget *view) : QAccessibleWidget(view, QAccessible::Graphic) {}
+};
+
+QAccessibleInterface *accessibleImageView(const QString &className, QObject *object) {
+    if (className == QLatin1String("ImageView") && object != nullptr && object->isWidgetType()) {
+        return new AccessibleImageView(static_cast<QWidget *>(object));
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ImageView::ImageView(QWidget *parent) : QWidget(parent) {
+    static const bool accessible = (QAccessible::installFactory(accessibleImageView), true);
+    (void)accessible;
+}
 
 void ImageView::setPicture(QImage picture) {
     current = std::move(picture);

@@ -15,6 +15,7 @@ ONDORIA_TEST_PACKAGES=(
     clang
     xvfb xdotool imagemagick x11-utils openbox
     dpkg-dev file lintian desktop-file-utils appstream man-db librsvg2-bin
+    at-spi2-core python3-pyatspi dbus-daemon dbus-bin xclip
 )
 
 # The benchmarks, on top of what building needs (scripts/bench, and scripts/test builds them).

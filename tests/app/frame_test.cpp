@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "app/Main.h"
@@ -131,6 +132,78 @@ TEST(FrameUpdateTest, ABadWavelengthKeepsThePictureAndAdvancesThePhase) {
         EXPECT_EQ(std::memcmp(renderer->getPixels(), pixels.data(), bytes), 0)
             << '"' << text << '"';
         EXPECT_EQ(waveField.getGrid()[500][500], sample) << '"' << text << '"';
+    }
+}
+
+TEST(WavelengthTest, TheNumbersAFloatHolds) {
+    constexpr float largest = 0x1.fffffep127f;
+    const struct {
+        const char *text;
+        float lambda;
+    } cases[] = {
+        {"50", 50},
+        {"75\n", 75},
+        {"-12.5", -12.5f},
+        {"1e-45", 0x1p-149f},  // the smallest float that is not 0
+        // The largest finite float, and the largest double below the midpoint between it and
+        // 2^128, from where on values round to infinity: both give the largest float.
+        {"340282346638528859811704183484516925440", largest},
+        {"-340282346638528859811704183484516925440", -largest},
+        {"340282356779733623858607532500980858880", largest},
+    };
+    for (const auto &c : cases) {
+        try {
+            const float lambda = wavelengthFrom(QString::fromLatin1(c.text));
+            EXPECT_EQ(oracle::bitsOf(lambda), oracle::bitsOf(c.lambda))
+                << '"' << c.text << "\" gave " << lambda << " instead of " << c.lambda;
+        } catch (const Exception &e) {
+            ADD_FAILURE() << '"' << c.text << "\" raised: " << e.what();
+        }
+    }
+}
+
+TEST(WavelengthTest, TheMessageQuotesTheTextAndSaysWhatIsAccepted) {
+    const QString notANumber = QStringLiteral(
+        "'%1' is not a valid number. Type the wavelength in pixels, with '.' as the decimal "
+        "point (for example 50 or 12.5).");
+    const QString tooLarge = QStringLiteral(
+        "The wavelength '%1' is too large. Type a wavelength in pixels below 3.4e38 (for example "
+        "50 or 12.5).");
+    const QString zero = QStringLiteral(
+        "The wavelength '%1' is 0 or too close to 0. Type a wavelength in pixels other than 0 "
+        "(for example 50 or 12.5).");
+    const QString longText = QString(10000, QLatin1Char('x'));
+    const struct {
+        QString text;
+        const QString &message;
+        QString quoted;
+    } cases[] = {
+        {QStringLiteral("1,5"), notANumber, QStringLiteral("1,5")},
+        {QString(), notANumber, QString()},
+        {QStringLiteral("<b>x</b>"), notANumber, QStringLiteral("<b>x</b>")},
+        {longText, notANumber, QString(40, QLatin1Char('x')) + QChar(0x2026)},
+        {QStringLiteral("5\n0"), notANumber, QStringLiteral("5 0")},
+        // Beyond double or only beyond a float: the same fault to the user.
+        {QStringLiteral("1e309"), tooLarge, QStringLiteral("1e309")},
+        {QStringLiteral("1e300"), tooLarge, QStringLiteral("1e300")},
+        {QStringLiteral("-1e39"), tooLarge, QStringLiteral("-1e39")},
+        // The midpoint between the largest float and 2^128 itself rounds to infinity.
+        {QStringLiteral("340282356779733661637539395458142568448"), tooLarge,
+         QStringLiteral("340282356779733661637539395458142568448")},
+        {QStringLiteral("-340282356779733661637539395458142568448"), tooLarge,
+         QStringLiteral("-340282356779733661637539395458142568448")},
+        {QStringLiteral("0"), zero, QStringLiteral("0")},
+        {QStringLiteral("1e-46"), zero, QStringLiteral("1e-46")},
+        {QStringLiteral("1e-4950"), zero, QStringLiteral("1e-4950")},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto &c = cases[i];
+        try {
+            const float lambda = wavelengthFrom(c.text);
+            ADD_FAILURE() << "case " << i << " was taken as " << lambda;
+        } catch (const Exception &e) {
+            EXPECT_EQ(e.Message(), c.message.arg(c.quoted)) << "case " << i << ": " << e.what();
+        }
     }
 }
 

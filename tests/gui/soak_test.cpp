@@ -39,7 +39,7 @@ int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     TForm1 mainWindow;
     Form1 = &mainWindow;
-    TForm2 dialog;
+    TForm2 dialog(&mainWindow);
     Form2 = &dialog;
     mainWindow.show();
 

@@ -1,14 +1,19 @@
 // The main window and the New canvas dialog, driven through their widgets.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -17,6 +22,7 @@
 
 #include "app/Main.h"
 #include "app/New.h"
+#include "platform/Placement.h"
 #include "platform/SysUtils.h"
 #include "reference_frame.h"
 
@@ -83,7 +89,7 @@ private slots:
         mainWindow = std::make_unique<TForm1>();
         Form1 = mainWindow.get();
         Form1->show();
-        dialog = std::make_unique<TForm2>();
+        dialog = std::make_unique<TForm2>(mainWindow.get());
         Form2 = dialog.get();
         QVERIFY(QTest::qWaitForWindowExposed(Form1));
     }
@@ -102,6 +108,7 @@ private slots:
         QCOMPARE(Form1->Button1->text(), QStringLiteral("Start"));
         QVERIFY(!Form1->Timer1->isActive());
         QCOMPARE(Form1->Timer1->interval(), 1500);
+        QCOMPARE(Form1->Timer1->timerType(), Qt::PreciseTimer);
         QCOMPARE(Form1->windowTitle(), QStringLiteral("Ondoria"));
         QVERIFY(Form1->Edit1->validator() == nullptr);
         QVERIFY(Form1->findChildren<QStatusBar *>().isEmpty());
@@ -205,6 +212,10 @@ private slots:
         QVERIFY(!(Form2->windowFlags() & buttons));
         QVERIFY(Form2->isWindow());
         QVERIFY(!Form2->testAttribute(Qt::WA_QuitOnClose));
+        // A dialog of the main window's, so window managers keep it above that window.
+        QVERIFY(qobject_cast<QDialog *>(Form2) != nullptr);
+        QCOMPARE(Form2->parentWidget(), Form1);
+        QVERIFY(!Form2->isModal());
 
         QCOMPARE(tabChain(Form1->Button1),
                  (QList<QWidget *>{Form1->Button1, Form1->Edit1, Form1->ScrollBox1}));
@@ -294,13 +305,64 @@ private slots:
         QCOMPARE(Form1->Image1->picture().cacheKey(), goodFrame);
         QVERIFY(Form1->Timer1->isActive());
 
-        // Dismissed, it comes back at the next error; a good text gives frames again.
+        // Dismissed, it comes back at the next error.
         Form1->errorBox()->accept();
         tick();
-        QCOMPARE(visibleMessageBoxes().size(), 1);
+        QCOMPARE(visibleMessageBoxes(), QList<QMessageBox *>{Form1->errorBox()});
+        // A good text gives frames again, and the box goes away by itself.
         Form1->Edit1->setText(QStringLiteral("50"));
         tick();
         QVERIFY(sameAsReference(Form1->Image1->picture(), 5, 50));
+        QVERIFY(visibleMessageBoxes().isEmpty());
+        // The next error brings it back.
+        Form1->Edit1->setText(text);
+        tick();
+        QCOMPARE(visibleMessageBoxes(), QList<QMessageBox *>{Form1->errorBox()});
+    }
+
+    // Text that would be markup, or is long enough to make a huge box, is shown as a short
+    // plain quote, in one box on the screen, and loads nothing.
+    void hostileWavelength_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("bold") << QStringLiteral("<b>x</b>");
+        // An image of 400 by 400 pixels: read as markup, the box would grow to hold it.
+        QTest::newRow("image") << QStringLiteral("<img src=\"p.png\">");
+        QTest::newRow("long") << QString(10000, QLatin1Char('x'));
+        QTest::newRow("long words") << QStringLiteral("abc ").repeated(12000);
+        QTest::newRow("lines") << QStringLiteral("x\n").repeated(40);
+    }
+
+    void hostileWavelength() {
+        QFETCH(QString, text);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QImage big(400, 400, QImage::Format_RGB32);
+        big.fill(Qt::red);
+        QVERIFY(big.save(folder.filePath(QStringLiteral("p.png"))));
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+
+        Form1->Edit1->setText(text);
+        tick();
+        tick();
+        QVERIFY(QDir::setCurrent(previous));
+        QCOMPARE(visibleMessageBoxes(), QList<QMessageBox *>{Form1->errorBox()});
+        QMessageBox *box = Form1->errorBox();
+        QCOMPARE(Form1->Label1->text(), FloatToStr(phaseAfter(2)));
+        QVERIFY2(box->text().startsWith(QLatin1Char('\'') + QuotedText(text) + QLatin1Char('\'')),
+                 qPrintable(box->text()));
+        // Shown as it stands: the label's text is the message itself, characters and all.
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label != nullptr);
+        QVERIFY2(label->sizeHint().height() < 100,
+                 qPrintable(QStringLiteral("%1 px tall").arg(label->sizeHint().height())));
+        const QRect screen = box->screen()->availableGeometry();
+        QVERIFY2(screen.contains(box->frameGeometry()),
+                 qPrintable(QStringLiteral("box at %1,%2, %3 by %4")
+                                .arg(box->frameGeometry().x())
+                                .arg(box->frameGeometry().y())
+                                .arg(box->frameGeometry().width())
+                                .arg(box->frameGeometry().height())));
     }
 
     void stopAndStartCarryThePhaseOn() {
@@ -343,16 +405,31 @@ private slots:
 
         QTest::keyClicks(Form2->Edit1, QStringLiteral("640"));
         QTest::keyClicks(Form2->Edit2, QStringLiteral("480"));
-        for (QWidget *field : {(QWidget *)Form2->Edit1, (QWidget *)Form2->Edit2}) {
-            QTest::keyClick(field, Qt::Key_Escape);
-            QTest::keyClick(field, Qt::Key_Return);
-            QTest::keyClick(field, Qt::Key_Enter);
+        // Escape and Enter trigger nothing, wherever the keyboard is: neither closes the dialog
+        // nor presses a button.
+        const QSignalSpy okPressed(Form2->Button1, &QPushButton::clicked);
+        const QSignalSpy cancelPressed(Form2->Button2, &QPushButton::clicked);
+        for (QWidget *target : std::initializer_list<QWidget *>{
+                 Form2->Edit1, Form2->Edit2, Form2->Button1, Form2->Button2, Form2}) {
+            target->setFocus();
+            for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+                QTest::keyClick(target, key);
+                QTest::keyClick(target, key, Qt::KeypadModifier);
+            }
         }
-        QTest::keyClick(Form2, Qt::Key_Escape);
+        QCOMPARE(okPressed.count(), 0);
+        QCOMPARE(cancelPressed.count(), 0);
+        QVERIFY(Form2->isVisible());
         QTest::mouseClick(Form2->Button1, Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(Form2->isVisible());
         QVERIFY(Form1->Image1->picture().isNull());
+
+        // Shown already, New... brings it forward with the keyboard.
+        Form1->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), Form1);
+        Form1->New1->trigger();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(Form2));
 
         QTest::mouseClick(Form2->Button2, Qt::LeftButton);
         QVERIFY(!Form2->isVisible());
@@ -360,6 +437,37 @@ private slots:
         QVERIFY(Form2->isVisible());
         QCOMPARE(Form2->Edit1->text(), QStringLiteral("640"));
         QCOMPARE(Form2->Edit2->text(), QStringLiteral("480"));
+    }
+
+    void placement_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QPoint>("designed");
+        QTest::addColumn<QPoint>("expected");
+        const QRect screen(0, 0, 1024, 768);
+        const QSize window(525, 600);
+        // 1366 by 768 at 125 %: the window at its designed place runs off the bottom.
+        const QRect scaled(0, 0, 1092, 614);
+        QTest::newRow("fits") << screen << window << QPoint(221, 112) << QPoint(221, 112);
+        QTest::newRow("just fits")
+            << QRect(0, 0, 746, 712) << window << QPoint(221, 112) << QPoint(221, 112);
+        QTest::newRow("too low") << scaled << window << QPoint(221, 112) << QPoint(221, 14);
+        QTest::newRow("too far right")
+            << QRect(0, 0, 700, 768) << window << QPoint(221, 112) << QPoint(175, 112);
+        QTest::newRow("panel at the top")
+            << QRect(0, 30, 1024, 600) << window << QPoint(221, 12) << QPoint(221, 30);
+        QTest::newRow("second screen") << QRect(1024, 0, 800, 600) << QSize(200, 150)
+                                       << QPoint(1700, 500) << QPoint(1624, 450);
+        QTest::newRow("larger than the screen")
+            << QRect(0, 0, 400, 300) << window << QPoint(221, 112) << QPoint(0, 0);
+    }
+
+    void placement() {
+        QFETCH(QRect, available);
+        QFETCH(QSize, frame);
+        QFETCH(QPoint, designed);
+        QFETCH(QPoint, expected);
+        QCOMPARE(placeWithin(available, frame, designed), expected);
     }
 
     void closingMainWindowEndsTheLoop() {
