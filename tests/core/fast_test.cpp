@@ -13,7 +13,7 @@
 
 #include "oracle.h"
 #include "render/render.h"
-#include "wave/simd_level.h"
+#include "simd/level.h"
 #include "wave/sine.h"
 #include "wave/sine_fast.h"
 
@@ -29,24 +29,10 @@ extern "C" __attribute__((target("avx512f"))) __m512d _ZGVeN8v_cos(__m512d);
 
 namespace {
 
-// The levels this processor runs (and ONDORIA_SIMD allows), lowest first.
-std::vector<simd::Level> runnableLevels() {
-    simd::limitSimdLevel(simd::Level::avx512);
-    const simd::Level best = simd::activeLevel();
-    std::vector<simd::Level> levels;
-    for (simd::Level level :
-         {simd::Level::scalar, simd::Level::sse2, simd::Level::avx2, simd::Level::avx512}) {
-        if (level <= best) {
-            levels.push_back(level);
-        }
-    }
-    return levels;
-}
-
 // Runs the body with the kernels capped at each runnable level in turn.
 template <typename Body>
 void forEachLevel(Body body) {
-    for (simd::Level level : runnableLevels()) {
+    for (simd::Level level : simd::runnableLevels()) {
         simd::limitSimdLevel(level);
         body(level);
     }
@@ -416,7 +402,7 @@ TEST(FastConvertTest, DefaultFrameGivesTheLiteralBytes) {
 }
 
 TEST(SimdLevelTest, LimitsLowerTheActiveLevelAndLiftAgain) {
-    const std::vector<simd::Level> levels = runnableLevels();
+    const std::vector<simd::Level> levels = simd::runnableLevels();
     for (simd::Level level : levels) {
         simd::limitSimdLevel(level);
         EXPECT_EQ(simd::activeLevel(), level) << simd::levelName(level);

@@ -1,4 +1,4 @@
-#include "wave/simd_level.h"
+#include "simd/level.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -8,12 +8,14 @@ namespace simd {
 
 namespace {
 
+constexpr Level allLevels[] = {Level::literal, Level::scalar, Level::sse2, Level::avx2,
+                               Level::avx512};
+
 Level detect() {
 #if defined(ONDORIA_X86_KERNELS)
     // libgcc's checks include the operating system's support for the wider registers.
     __builtin_cpu_init();
-    // The AVX-512 kernels hand their leftover columns to the AVX2 ones.
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx512f")) {
         return Level::avx512;
     }
     if (__builtin_cpu_supports("avx2")) {
@@ -26,16 +28,8 @@ Level detect() {
 }
 
 Level fromEnvironment() {
-    const char *text = std::getenv("ONDORIA_SIMD");
-    if (text == nullptr) {
-        return Level::avx512;
-    }
-    for (Level level : {Level::scalar, Level::sse2, Level::avx2, Level::avx512}) {
-        if (std::strcmp(text, levelName(level)) == 0) {
-            return level;
-        }
-    }
-    return Level::avx512;  // an unknown name asks for nothing
+    static const Level requested = requestedLevel(std::getenv("ONDORIA_SIMD"));
+    return requested;
 }
 
 Level cap = Level::avx512;
@@ -47,15 +41,36 @@ Level supportedLevel() {
     return supported;
 }
 
-Level activeLevel() {
-    static const Level requested = fromEnvironment();
-    return std::min({supportedLevel(), requested, cap});
+Level requestedLevel(const char *name) {
+    if (name != nullptr) {
+        for (Level level : allLevels) {
+            if (std::strcmp(name, levelName(level)) == 0) {
+                return level;
+            }
+        }
+    }
+    return Level::avx512;
 }
+
+Level activeLevel() { return std::min({supportedLevel(), fromEnvironment(), cap}); }
 
 void limitSimdLevel(Level newCap) { cap = newCap; }
 
+std::vector<Level> runnableLevels() {
+    const Level best = std::min(supportedLevel(), fromEnvironment());
+    std::vector<Level> levels;
+    for (Level level : allLevels) {
+        if (level != Level::literal && level <= best) {
+            levels.push_back(level);
+        }
+    }
+    return levels;
+}
+
 const char *levelName(Level level) {
     switch (level) {
+        case Level::literal:
+            return "literal";
         case Level::scalar:
             return "scalar";
         case Level::sse2:
