@@ -12,7 +12,8 @@
 namespace simd {
 
 // literal: no fast kernel at all, compute and convert run their literal definitions. scalar:
-// the fast kernels in plain C++. The others: the vector kernels of that instruction set.
+// the fast kernels without vector instructions. The others: the vector kernels of that
+// instruction set.
 enum class Level { literal, scalar, sse2, avx2, avx512 };
 
 // The best level this processor and this build support.

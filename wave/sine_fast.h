@@ -48,8 +48,8 @@ void columnScalar(float *column, std::uint32_t x, std::uint32_t first, std::uint
 inline constexpr std::uint32_t mirrorTile = 16;
 using MirrorKernel = void (*)(float *const *grid, std::uint32_t size, std::uint32_t first);
 
-// Computes: the mirror copy, bit for bit, of rows [from, to) of the strip at first. Valid for:
-// first < size, a multiple of mirrorTile; every x in [from, to) greater than first.
+// Computes: the mirror kernel's copy for rows x in [from, to) of the strip of columns
+// [first, first + mirrorTile), bit for bit. Valid for: first <= from <= to <= the grid's size.
 void mirrorRows(float *const *grid, std::uint32_t first, std::uint32_t from, std::uint32_t to);
 
 // The kernels of one level.
