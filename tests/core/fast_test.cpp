@@ -107,8 +107,8 @@ void expectSameField(const std::string &what, simd::Level level, sine &fast, sin
             }
         }
     }
-    EXPECT_EQ(mismatches, 0) << what << " [" << simd::levelName(level) << "]: samples differ of "
-                             << std::int64_t(width) * height;
+    EXPECT_EQ(mismatches, 0) << what << " [" << simd::levelName(level) << "]: "
+                             << std::int64_t(width) * height << " samples compared";
 }
 
 TEST(FastComputeTest, IntegerRadiusEqualsHypotOverTheWholeExactRange) {
@@ -217,8 +217,8 @@ TEST(FastComputeTest, SmallFramesEqualTheReference) {
                     }
                 }
             }
-            EXPECT_EQ(mismatches, 0) << c.name << " [" << what << "]: samples differ of "
-                                     << c.width * c.height;
+            EXPECT_EQ(mismatches, 0)
+                << c.name << " [" << what << "]: " << c.width * c.height << " samples compared";
         };
         const auto literal = markedField(c.width, c.height);
         literal->computeLiteral(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
