@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -67,23 +66,18 @@ constexpr std::uint32_t sampleMarkerBits = 0x7fa5a5a5u;
 // Written over every pixel byte before a fast convert, for the same reason.
 constexpr std::uint8_t byteMarker = 0xa5;
 
-// A new field of the given size with the marker in every sample.
-std::unique_ptr<sine> markedField(std::uint32_t width, std::uint32_t height) {
-    auto field = std::make_unique<sine>(width, height);
+void markSamples(layer &field) {
+    const auto [width, height] = field.getSize();
     float marker;
     std::memcpy(&marker, &sampleMarkerBits, sizeof marker);
     for (std::uint32_t x = 0; x < width; ++x) {
-        std::fill_n(field->getGrid()[x], height, marker);
+        std::fill_n(field.getGrid()[x], height, marker);
     }
-    return field;
 }
 
-// A new renderer of the field with the marker in every pixel byte.
-std::unique_ptr<render> markedRenderer(layer &field) {
-    auto renderer = std::make_unique<render>(&field);
-    const auto [width, height] = renderer->getSize();
-    std::memset(renderer->getPixels(), byteMarker, std::size_t(width) * height * 4);
-    return renderer;
+void markPixels(render &renderer) {
+    const auto [width, height] = renderer.getSize();
+    std::memset(renderer.getPixels(), byteMarker, std::size_t(width) * height * 4);
 }
 
 // Every sample of a fast frame against the literal frame, comparing bits (so -0.0 and 0.0 and
@@ -107,8 +101,8 @@ void expectSameField(const std::string &what, simd::Level level, sine &fast, sin
             }
         }
     }
-    EXPECT_EQ(mismatches, 0) << what << " [" << simd::levelName(level) << "]: "
-                             << std::int64_t(width) * height << " samples compared";
+    EXPECT_EQ(mismatches, 0) << what << " [" << simd::levelName(level)
+                             << "]: " << std::int64_t(width) * height << " samples compared";
 }
 
 TEST(FastComputeTest, IntegerRadiusEqualsHypotOverTheWholeExactRange) {
@@ -182,9 +176,10 @@ TEST(FastComputeTest, FramesEqualTheLiteralCode) {
         sine literal(c.width, c.height);
         literal.computeLiteral(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
         forEachLevel([&](simd::Level level) {
-            const auto fast = markedField(c.width, c.height);
-            fast->compute(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
-            expectSameField(c.name, level, *fast, literal);
+            sine fast(c.width, c.height);
+            markSamples(fast);
+            fast.compute(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
+            expectSameField(c.name, level, fast, literal);
         });
     }
 }
@@ -199,8 +194,8 @@ TEST(FastComputeTest, SmallFramesEqualTheReference) {
         // Sources whose coordinates are exact floats hide a distance taken in float; these are
         // not floats, and neither are most of their offsets.
         {"40x30, far source off the floats", 40, 30, 50000017u, 30000011u, 333, 0, 0.1f},
-        {"40x30, far source off the floats, reach 1e8", 40, 30, 50000017u, 30000011u, 7.25f,
-         1e8f, 0.3f},
+        {"40x30, far source off the floats, reach 1e8", 40, 30, 50000017u, 30000011u, 7.25f, 1e8f,
+         0.3f},
     };
     for (const WaveCase &c : cases) {
         const std::vector<float> expected =
@@ -220,13 +215,15 @@ TEST(FastComputeTest, SmallFramesEqualTheReference) {
             EXPECT_EQ(mismatches, 0)
                 << c.name << " [" << what << "]: " << c.width * c.height << " samples compared";
         };
-        const auto literal = markedField(c.width, c.height);
-        literal->computeLiteral(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
-        expectReference("literal", *literal);
+        sine literal(c.width, c.height);
+        markSamples(literal);
+        literal.computeLiteral(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
+        expectReference("literal", literal);
         forEachLevel([&](simd::Level level) {
-            const auto fast = markedField(c.width, c.height);
-            fast->compute(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
-            expectReference(simd::levelName(level), *fast);
+            sine fast(c.width, c.height);
+            markSamples(fast);
+            fast.compute(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
+            expectReference(simd::levelName(level), fast);
         });
     }
 }
@@ -250,11 +247,12 @@ TEST(FastComputeTest, PixelsWhereTheVectorCosineRoundsOtherwiseEqualTheLiteralCo
         sine literal(1, 16);
         literal.computeLiteral(p.dx, p.dy, 50, 0, p.phase);
         forEachLevel([&](simd::Level level) {
-            const auto fast = markedField(1, 16);
-            fast->compute(p.dx, p.dy, 50, 0, p.phase);
+            sine fast(1, 16);
+            markSamples(fast);
+            fast.compute(p.dx, p.dy, 50, 0, p.phase);
             const std::string what = "frame " + std::to_string(p.frame) + ", offset (" +
                                      std::to_string(p.dx) + ", " + std::to_string(p.dy) + ")";
-            expectSameField(what, level, *fast, literal);
+            expectSameField(what, level, fast, literal);
         });
     }
 }
@@ -270,9 +268,10 @@ TEST(FastComputeTest, DefaultFramesAtSuccessivePhasesEqualTheLiteralCode) {
             phase = float(double(phase) + 0.02);
             literal.computeLiteral(10, 10, 50, 0, phase);
             forEachLevel([&](simd::Level level) {
-                const auto fast = markedField(size, size);
-                fast->compute(10, 10, 50, 0, phase);
-                expectSameField("default frame at phase " + std::to_string(phase), level, *fast,
+                sine fast(size, size);
+                markSamples(fast);
+                fast.compute(10, 10, 50, 0, phase);
+                expectSameField("default frame at phase " + std::to_string(phase), level, fast,
                                 literal);
             });
         }
@@ -420,8 +419,8 @@ TEST(FastConvertTest, EverySampleClassGivesTheLiteralBytes) {
     const std::vector<float> samples = awkwardSamples();
     const struct {
         std::uint32_t width, height;
-    } sizes[] = {{1, 1}, {3, 7}, {17, 1}, {1, 17}, {1023, 9}, {33, 47}, {16, 16}, {250, 160},
-               {3, 700}, {5, 1333}};
+    } sizes[] = {{1, 1},   {3, 7},   {17, 1},    {1, 17},  {1023, 9},
+                 {33, 47}, {16, 16}, {250, 160}, {3, 700}, {5, 1333}};
     for (const auto &size : sizes) {
         // Every sample lands in every size at least once, at shifting positions.
         const std::size_t count = std::size_t(size.width) * size.height;
@@ -432,15 +431,17 @@ TEST(FastConvertTest, EverySampleClassGivesTheLiteralBytes) {
                 columnMajor[i] = samples[(offset + i) % samples.size()];
                 field.getGrid()[i / size.height][i % size.height] = columnMajor[i];
             }
-            const auto literalRenderer = markedRenderer(field);
-            const std::uint8_t *literalBytes = literalRenderer->convertLiteral();
+            render literalRenderer(&field);
+            markPixels(literalRenderer);
+            const std::uint8_t *literalBytes = literalRenderer.convertLiteral();
             const std::vector<std::uint8_t> literal(literalBytes, literalBytes + count * 4);
             const std::vector<std::uint8_t> reference =
                 oracle::pixels(columnMajor, size.width, size.height);
             forEachLevel([&](simd::Level level) {
-                const auto renderer = markedRenderer(field);
-                const std::uint8_t *fast = renderer->convert();
-                ASSERT_EQ(fast, renderer->getPixels());
+                render renderer(&field);
+                markPixels(renderer);
+                const std::uint8_t *fast = renderer.convert();
+                ASSERT_EQ(fast, renderer.getPixels());
                 for (std::size_t i = 0; i < count * 4; ++i) {
                     const std::size_t pixel = i / 4;
                     const std::uint32_t x = std::uint32_t(pixel % size.width);
@@ -461,12 +462,14 @@ TEST(FastConvertTest, EverySampleClassGivesTheLiteralBytes) {
 TEST(FastConvertTest, DefaultFrameGivesTheLiteralBytes) {
     sine field(1000, 1000);
     field.computeLiteral(10, 10, 50, 0, 0.02f);
-    const auto literalRenderer = markedRenderer(field);
-    const std::uint8_t *literal = literalRenderer->convertLiteral();
+    render literalRenderer(&field);
+    markPixels(literalRenderer);
+    const std::uint8_t *literal = literalRenderer.convertLiteral();
     const std::size_t bytes = 1000 * 1000 * 4;
     forEachLevel([&](simd::Level level) {
-        const auto renderer = markedRenderer(field);
-        const std::uint8_t *fast = renderer->convert();
+        render renderer(&field);
+        markPixels(renderer);
+        const std::uint8_t *fast = renderer.convert();
         std::size_t mismatches = 0, first = bytes;
         for (std::size_t i = 0; i < bytes; ++i) {
             if (fast[i] != literal[i] && mismatches++ == 0) {
