@@ -49,6 +49,10 @@ template <typename Body>
 void forEachLevel(Body body) {
     for (simd::Level level : runnableLevels()) {
         simd::limitSimdLevel(level);
+        if (simd::activeLevel() != level) {
+            ADD_FAILURE() << "the cap did not bring the kernels to " << simd::levelName(level);
+            continue;
+        }
         body(level);
     }
     simd::limitSimdLevel(simd::Level::avx512);
