@@ -24,8 +24,9 @@ inline constexpr double vectorCosLimit = 0x1p20;
 
 // A vector cosine result, times the amplitude, is accepted when it lies farther than this many
 // units in the last place of a double from a float rounding boundary (a midpoint between two
-// floats): the literal result, at most 8 units away, then lies on the same side of it and rounds
-// to the same float. The margin is 128 times those 8 units. The product is 0 or at least 2^-115
+// floats): the literal result, a few units away (the two cosines at most 8 apart, and each
+// product rounded once), then lies on the same side of it and rounds to the same float. The
+// margin is 128 times those 8 units. The product is 0 or at least 2^-115
 // in magnitude (no double comes closer than 2^-62 to an odd multiple of pi / 2, and a nonzero
 // amplitude float(1 - sqrt(r / reach)) is at least 2^-53), so its float is never subnormal and
 // the check needs no exception near 0.
