@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "app/Icon.h"
 #include "app/Main.h"
 #include "app/New.h"
 #include "platform/SysUtils.h"
@@ -29,6 +30,7 @@ void ShowException(const Exception &error) {
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
+    QApplication::setWindowIcon(programIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("ondoria"));
     // The handlers let nothing through the event loop; this catches what making the windows
     // may throw.
