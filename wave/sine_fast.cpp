@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace sine_fast {
 
@@ -27,6 +28,23 @@ void columnScalar(float *column, std::uint32_t x, std::uint32_t first, std::uint
         const double dy = double(wave.sourceY) - double(y);
         column[y] = sampleAt(wave, std::sqrt(float(dx * dx + dy * dy)));
     }
+}
+
+bool anyThetaInVectorRange(const Wave &wave, std::uint32_t x, std::uint32_t from,
+                           std::uint32_t to) {
+    const double dx = double(wave.sourceX) - double(x);
+    const auto thetaAt = [&](std::uint32_t y) {
+        const double dy = double(wave.sourceY) - double(y);
+        const float r = std::sqrt(float(dx * dx + dy * dy));
+        return (double(r) * 2 * std::numbers::pi) / double(wave.lambda) -
+               double(wave.phase) * double(wave.lambda);
+    };
+    const std::uint32_t nearest = std::clamp(wave.sourceY, from, to - 1);
+    const double ends[] = {thetaAt(from), thetaAt(nearest), thetaAt(to - 1)};
+    const double low = std::min({ends[0], ends[1], ends[2]});
+    const double high = std::max({ends[0], ends[1], ends[2]});
+    // A theta that is not a number makes every comparison false: there are none in range then.
+    return high >= -vectorCosLimit && low <= vectorCosLimit;
 }
 
 void mirrorRows(float *const *grid, std::uint32_t first, std::uint32_t from, std::uint32_t to) {

@@ -43,6 +43,14 @@ using ColumnKernel = void (*)(float *column, std::uint32_t x, std::uint32_t firs
 void columnScalar(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
                   const Wave &wave);
 
+// Whether any of rows [from, to) of column x may have a theta the vector cosine takes (|theta| <=
+// vectorCosLimit); false when none has. theta follows r monotonically at every rounding step
+// (upward, or downward for a negative wavelength), and r over a run of rows is least at the
+// row nearest the source's and greatest at an end, so the thetas lie between those rows'. Only
+// speed rests on it: rows the vector kernels send to columnScalar get the same bits there.
+bool anyThetaInVectorRange(const Wave &wave, std::uint32_t x, std::uint32_t from,
+                           std::uint32_t to);
+
 // A mirror kernel copies the samples of columns [first, first + mirrorTile) below the diagonal
 // of a size x size grid to their mirror images: grid[x][y] = grid[y][x] for those y and every
 // x > y.

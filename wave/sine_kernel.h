@@ -4,8 +4,8 @@
 // that plant a cosine; it includes nothing itself, so nothing in it is shared between levels.
 
 // Rows a column is done in at a time: distances and angles first, each step also taking the
-// cosines of the step before (calls that overlap far better in a tight run than between other
-// work, while the divisions of one step run beside them), then the samples.
+// cosines of the step before (so that the divisions of one step run beside those calls), then
+// the samples.
 inline constexpr std::uint32_t chunkRows = 256;
 
 // Computes: rows [first, last) of column x of sine::computeLiteral's field, every one of those
@@ -13,15 +13,15 @@ inline constexpr std::uint32_t chunkRows = 256;
 // within 8 ulp of std::cos for |theta| <= vectorCosLimit. Error: bit-identical to the literal
 // code. Outside the range: a lane whose theta is beyond vectorCosLimit or not finite, or whose
 // product lies within roundingMargin of a float rounding boundary, is recomputed by sampleAt
-// (std::cos); a vector whose every theta is out of range goes to sampleAt without V::cos, and
-// fewer rows than a vector to columnScalar.
+// (std::cos); a chunk whose every theta is out of range, and fewer rows than a vector, go to
+// columnScalar without V::cos.
 template <class V, bool withReach>
 void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
                 const Wave &wave) {
     using Floats = typename V::Floats;
     using Doubles = typename V::Doubles;
     constexpr std::uint32_t lanes = V::lanes, half = V::lanes / 2;
-    constexpr unsigned allLanes = (1u << lanes) - 1;
+    constexpr unsigned halfLanes = (1u << half) - 1;
     if (last - first < lanes) {
         sine_fast::columnScalar(column, x, first, last, wave);
         return;
@@ -36,9 +36,12 @@ void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32
     alignas(64) float radius[chunkRows];
     alignas(64) double theta[chunkRows];
     alignas(64) double cosine[chunkRows];
-    unsigned inRange[chunkRows / lanes];  // a vector's lanes whose theta V::cos may take
     for (std::uint32_t chunk = first; chunk < last; chunk += chunkRows) {
         const std::uint32_t rows = last - chunk < chunkRows ? last - chunk : chunkRows;
+        if (!sine_fast::anyThetaInVectorRange(wave, x, chunk, chunk + rows)) {
+            sine_fast::columnScalar(column, x, chunk, chunk + rows, wave);
+            continue;
+        }
         const std::uint32_t vectors = (rows + lanes - 1) / lanes;
         // A last, partial vector is done as a whole one ending at last: the rows it repeats get
         // the same bits again.
@@ -54,15 +57,13 @@ void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32
                 const Floats dy =
                     V::floats(float(double(wave.sourceY) - double(rowOf(v)))) - laneIndex;
                 V::store(radius + i, V::sqrt(dx2 + dy * dy));
-                inRange[v] = 0;
                 for (std::uint32_t h = 0; h < lanes; h += half) {
                     // The literal order: (r * 2 * pi) / lambda - phase * lambda.
                     const Doubles angle = V::widen(radius + i + h) * two * pi / lambda - phaseTerm;
                     V::store(theta + i + h, angle);
-                    inRange[v] |= V::within(angle, cosLimit) << h;
                 }
             }
-            if (v > 0 && inRange[v - 1] != 0) {
+            if (v > 0) {
                 for (std::uint32_t i = (v - 1) * lanes; i < v * lanes; i += half) {
                     V::store(cosine + i, V::cos(V::load(theta + i)));
                 }
@@ -70,23 +71,21 @@ void columnRows(float *column, std::uint32_t x, std::uint32_t first, std::uint32
         }
         for (std::uint32_t v = 0; v < vectors; ++v) {
             const std::uint32_t i = v * lanes, y = rowOf(v);
-            unsigned redo = allLanes;
-            if (inRange[v] != 0) {
-                redo = ~inRange[v] & allLanes;
-                Doubles p[2];
-                for (std::uint32_t h = 0; h < lanes; h += half) {
-                    Doubles &product = p[h / half];
-                    product = V::load(cosine + i + h);
-                    if constexpr (withReach) {
-                        const Doubles root = V::sqrt(V::widen(radius + i + h) / reach);
-                        product = product * V::keepNonNegative(V::roundedToFloat(one - root));
-                    }
-                    redo |= V::nearFloatMidpoint(product, sine_fast::roundingMargin) << h;
+            Doubles p[2];
+            unsigned redo = 0;
+            for (std::uint32_t h = 0; h < lanes; h += half) {
+                Doubles &product = p[h / half];
+                product = V::load(cosine + i + h);
+                if constexpr (withReach) {
+                    const Doubles root = V::sqrt(V::widen(radius + i + h) / reach);
+                    product = product * V::keepNonNegative(V::roundedToFloat(one - root));
                 }
-                V::storeu(column + y, V::narrow(p[0], p[1]));
+                redo |= (~V::within(V::load(theta + i + h), cosLimit) & halfLanes) << h;
+                redo |= V::nearFloatMidpoint(product, sine_fast::roundingMargin) << h;
             }
-            for (unsigned left = redo; left != 0; left &= left - 1) {
-                const unsigned k = unsigned(__builtin_ctz(left));
+            V::storeu(column + y, V::narrow(p[0], p[1]));
+            for (; redo != 0; redo &= redo - 1) {
+                const unsigned k = unsigned(__builtin_ctz(redo));
                 column[y + k] = sampleAt(wave, radius[i + k]);
             }
         }
