@@ -3,15 +3,16 @@
 // The instruction sets the fast wave and grey-level kernels can use, and the one they use now.
 //
 // The level is chosen at run time, so one binary runs on any x86-64 machine: the best level the
-// processor supports, unless the environment variable ONDORIA_SIMD (literal, scalar, sse2, avx2
-// or avx512) or limitSimdLevel asks for a lower one. A request above what the processor supports
-// gets the supported level. Outside x86-64 only the scalar level and the literal code exist.
+// processor supports, unless the environment variable ONDORIA_SIMD (scalar, sse2, avx2 or avx512)
+// or limitSimdLevel asks for a lower one. A request above what the processor supports gets the
+// supported level. Outside x86-64 only the scalar level and the literal code exist.
 
 #include <vector>
 
 namespace simd {
 
-// literal: no fast kernel at all, compute and convert run their literal definitions. scalar:
+// literal: no fast kernel at all, compute and convert run their literal definitions (only
+// limitSimdLevel asks for it, for the benchmark). scalar:
 // the fast kernels without vector instructions. The others: the vector kernels of that
 // instruction set.
 enum class Level { literal, scalar, sse2, avx2, avx512 };
@@ -19,8 +20,8 @@ enum class Level { literal, scalar, sse2, avx2, avx512 };
 // The best level this processor and this build support.
 Level supportedLevel();
 
-// The level a value of ONDORIA_SIMD asks for; no value (null) or a name it does not know asks
-// for nothing, which is the highest level.
+// The level a value of ONDORIA_SIMD asks for: one of the fast levels by name; no value (null) or
+// any other text asks for nothing, which is the highest level.
 Level requestedLevel(const char *name);
 
 // The level the kernels use: the supported level, lowered by ONDORIA_SIMD and limitSimdLevel.
