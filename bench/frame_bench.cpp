@@ -1,6 +1,7 @@
 // Cost of one default frame: the 1000 x 1000 field around (10, 10) at wavelength 50, its
 // conversion to grey pixels and the whole frame update with the image hand-off, for the literal
-// code and for the fast kernels at every instruction-set level this processor runs. After the
+// code and for the fast kernels at every instruction-set level this processor runs; and the
+// field at phase 262144, where every angle lies beyond the vector cosine's range. After the
 // table it prints how many times faster each level is than the literal code.
 //
 //   frame_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
@@ -14,7 +15,7 @@
 #include <vector>
 
 #include "render/render.h"
-#include "wave/simd_level.h"
+#include "simd/level.h"
 #include "wave/sine.h"
 
 #if defined(ONDORIA_BENCH_FRAME_UPDATE)
@@ -22,8 +23,6 @@
 #include <QString>
 
 #include "app/Main.h"
-#include "platform/Bitmap.h"
-#include "platform/SysUtils.h"
 #endif
 
 namespace {
@@ -33,42 +32,26 @@ constexpr std::uint32_t source = 10;
 constexpr float wavelength = 50;
 constexpr float phase0 = 0.02f;
 
-const char *const literal = "literal";
+constexpr float farPhase = 262144;
 
-// Caps the fast kernels at one level for the length of a benchmark.
+// Runs the kernels of one level (the literal code at Level::literal) for the length of a
+// benchmark.
 class LevelCap {
 public:
     explicit LevelCap(simd::Level level) { simd::limitSimdLevel(level); }
     ~LevelCap() { simd::limitSimdLevel(simd::Level::avx512); }
 };
 
-void computeLiteral(benchmark::State &state) {
-    sine field(size, size);
-    for (auto _ : state) {
-        field.computeLiteral(source, source, wavelength, 0, phase0);
-        benchmark::DoNotOptimize(field.getGrid()[0][0]);
-    }
-}
-
-void computeFast(benchmark::State &state, simd::Level level) {
+void compute(benchmark::State &state, simd::Level level, float phase) {
     const LevelCap cap(level);
     sine field(size, size);
     for (auto _ : state) {
-        field.compute(source, source, wavelength, 0, phase0);
+        field.compute(source, source, wavelength, 0, phase);
         benchmark::DoNotOptimize(field.getGrid()[0][0]);
     }
 }
 
-void convertLiteral(benchmark::State &state) {
-    sine field(size, size);
-    field.computeLiteral(source, source, wavelength, 0, phase0);
-    render renderer(&field);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(renderer.convertLiteral());
-    }
-}
-
-void convertFast(benchmark::State &state, simd::Level level) {
+void convert(benchmark::State &state, simd::Level level) {
     const LevelCap cap(level);
     sine field(size, size);
     field.computeLiteral(source, source, wavelength, 0, phase0);
@@ -79,22 +62,8 @@ void convertFast(benchmark::State &state, simd::Level level) {
 }
 
 #if defined(ONDORIA_BENCH_FRAME_UPDATE)
-// The frame update's own steps, with the literal compute and convert in place of the fast ones.
-void frameUpdateLiteral(benchmark::State &state) {
-    const QString text = QStringLiteral("50");
-    for (auto _ : state) {
-        phase = float(double(phase) + 0.02);
-        benchmark::DoNotOptimize(FloatToStr(phase));
-        const float lambda = wavelengthFrom(text);
-        waveField.computeLiteral(sourceX, sourceY, lambda, 0, phase);
-        const std::uint8_t *pixels = renderer->convertLiteral();
-        const auto [width, height] = renderer->getSize();
-        const QImage image = CreateBitmap(width, height, 1, 32, pixels);
-        benchmark::DoNotOptimize(image.constBits());
-    }
-}
-
-void frameUpdateFast(benchmark::State &state, simd::Level level) {
+// The program's own frame update, with the kernels of the level.
+void frameUpdateAt(benchmark::State &state, simd::Level level) {
     const LevelCap cap(level);
     const QString text = QStringLiteral("50");
     for (auto _ : state) {
@@ -135,17 +104,6 @@ private:
     std::map<std::string, bool> medianSeen;
 };
 
-std::vector<simd::Level> runnableLevels() {
-    std::vector<simd::Level> levels;
-    for (simd::Level level :
-         {simd::Level::scalar, simd::Level::sse2, simd::Level::avx2, simd::Level::avx512}) {
-        if (level <= simd::activeLevel()) {
-            levels.push_back(level);
-        }
-    }
-    return levels;
-}
-
 std::string named(const char *kernel, const char *level) {
     return std::string(kernel) + "/" + level;
 }
@@ -153,30 +111,28 @@ std::string named(const char *kernel, const char *level) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    const std::vector<simd::Level> levels = runnableLevels();
-    benchmark::RegisterBenchmark(named("Compute", literal).c_str(), computeLiteral)
-        ->Unit(benchmark::kMillisecond);
-    for (simd::Level level : levels) {
-        benchmark::RegisterBenchmark(named("Compute", simd::levelName(level)).c_str(), computeFast,
-                                     level)
+    const std::vector<simd::Level> levels = simd::runnableLevels();
+    std::vector<simd::Level> all{simd::Level::literal};
+    all.insert(all.end(), levels.begin(), levels.end());
+    const auto add = [](const char *kernel, simd::Level level, auto function, auto... arguments) {
+        benchmark::RegisterBenchmark(named(kernel, simd::levelName(level)).c_str(), function, level,
+                                     arguments...)
             ->Unit(benchmark::kMillisecond);
+    };
+    for (simd::Level level : all) {
+        add("Compute", level, compute, phase0);
     }
-    benchmark::RegisterBenchmark(named("Convert", literal).c_str(), convertLiteral)
-        ->Unit(benchmark::kMillisecond);
-    for (simd::Level level : levels) {
-        benchmark::RegisterBenchmark(named("Convert", simd::levelName(level)).c_str(), convertFast,
-                                     level)
-            ->Unit(benchmark::kMillisecond);
+    for (simd::Level level : all) {
+        add("Convert", level, convert);
     }
 #if defined(ONDORIA_BENCH_FRAME_UPDATE)
-    benchmark::RegisterBenchmark(named("FrameUpdate", literal).c_str(), frameUpdateLiteral)
-        ->Unit(benchmark::kMillisecond);
-    for (simd::Level level : levels) {
-        benchmark::RegisterBenchmark(named("FrameUpdate", simd::levelName(level)).c_str(),
-                                     frameUpdateFast, level)
-            ->Unit(benchmark::kMillisecond);
+    for (simd::Level level : all) {
+        add("FrameUpdate", level, frameUpdateAt);
     }
 #endif
+    for (simd::Level level : all) {
+        add("ComputeAtPhase262144", level, compute, farPhase);
+    }
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
@@ -186,6 +142,7 @@ int main(int argc, char **argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
+    const char *const literal = simd::levelName(simd::Level::literal);
     const double literalWork =
         reporter.time(named("Compute", literal)) + reporter.time(named("Convert", literal));
     const double literalFrame = reporter.time(named("FrameUpdate", literal));

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "wave/simd_level.h"
+#include "simd/level.h"
 
 namespace {
 

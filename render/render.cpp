@@ -6,7 +6,7 @@
 #include <new>
 
 #include "render/convert_fast.h"
-#include "wave/simd_level.h"
+#include "simd/level.h"
 
 double roundSample(double t) {
     const double f = std::fmod(t, 1.0);  // has the sign of t
@@ -19,7 +19,8 @@ std::uint8_t greyLevel(float sample) {
         return 128;
     }
     // Only a broken field gives samples beyond [-1, 1]. For those, fmod keeps the low 8 bits
-    // exactly where converting n to an int would overflow.
+    // exactly where converting n to an int would overflow (they are 0: from 2^31 on every float
+    // is a multiple of 256).
     const int low = int(std::fabs(n) < 0x1p31 ? n : std::fmod(n, 256.0));
     return std::uint8_t((low + 128) & 0xff);
 }
@@ -45,22 +46,11 @@ void render::allocate(std::uint32_t width, std::uint32_t height) {
 }
 
 std::uint8_t *render::convert() {
-    switch (simd::activeLevel()) {
-#if defined(ONDORIA_X86_KERNELS)
-        case simd::Level::avx512:
-            convert_fast::convertRegionAvx512(grid, pixels, width, 0, width, 0, height);
-            break;
-        case simd::Level::avx2:
-            convert_fast::convertRegionAvx2(grid, pixels, width, 0, width, 0, height);
-            break;
-        case simd::Level::sse2:
-            convert_fast::convertRegionSse2(grid, pixels, width, 0, width, 0, height);
-            break;
-#endif
-        default:
-            convert_fast::convertRegionPortable(grid, pixels, width, 0, width, 0, height);
-            break;
+    const simd::Level level = simd::activeLevel();
+    if (level == simd::Level::literal) {
+        return convertLiteral();
     }
+    convert_fast::kernelFor(level)(grid, pixels, width, height);
     return pixels;
 }
 

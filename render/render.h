@@ -10,8 +10,8 @@
 double roundSample(double t);
 
 // The grey byte of a wave sample: the low 8 bits of roundSample(s * 127), plus 128, modulo 256.
-// Defined for every float: huge samples keep the low 8 bits of their integral value, and NaN or
-// infinity give 128 (mid grey).
+// Defined for every float: NaN and infinity give 128 (mid grey), and so do samples with
+// |s * 127| >= 2^31, whose low 8 bits are 0 (every float that large is a multiple of 256).
 std::uint8_t greyLevel(float sample);
 
 // Turns a wave field's samples into a buffer of 32-bit grey pixels.

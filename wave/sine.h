@@ -20,3 +20,17 @@ public:
     void computeLiteral(std::uint32_t sourceX, std::uint32_t sourceY, float lambda, float reach,
                         float phase);
 };
+
+// The arguments of one compute call.
+struct Wave {
+    std::uint32_t sourceX, sourceY;
+    float lambda, reach, phase;
+};
+
+// The sample of pixel (x, y) as computeLiteral defines it: r = float(hypot(dx, dy)), then
+// sampleAt.
+float literalSample(const Wave &wave, std::uint32_t x, std::uint32_t y);
+
+// The sample at distance r from the source: the amplitude, theta and cos(theta) * a, with every
+// rounding of the literal code.
+float sampleAt(const Wave &wave, float r);

@@ -1,17 +1,15 @@
 #pragma once
 
-// The fast kernels behind sine::compute, one per instruction-set level, and what they share.
-// sine::compute picks one with simd::activeLevel(); sine::computeLiteral is their definition.
+// The fast kernels behind sine::compute and what they share. The column and mirror kernels are
+// written once (wave/sine_kernel.h) and compiled for each vector level; sine::compute picks the
+// level with simd::activeLevel(), and sine::computeLiteral is their definition.
 
 #include <cstdint>
 
-namespace sine_fast {
+#include "simd/level.h"
+#include "wave/sine.h"
 
-// The arguments of one compute call.
-struct Wave {
-    std::uint32_t sourceX, sourceY;
-    float lambda, reach, phase;
-};
+namespace sine_fast {
 
 // For integer dx, dy with |dx|, |dy| <= exactRadiusLimit, dx*dx + dy*dy < 2^24 is exact in float,
 // and its float square root (correctly rounded) equals float(hypot(dx, dy)); the tests check
@@ -19,76 +17,56 @@ struct Wave {
 inline constexpr std::int64_t exactRadiusLimit = 2896;
 
 // The vector cosine is trusted only for |theta| <= vectorCosLimit. glibc documents its vector
-// math functions (libmvec wiki page) as tested to a 4 ulp maximum relative error over their
-// domains; the tests measure at most 4 against std::cos here. Beyond the limit, or for a theta
-// that is not finite, std::cos decides.
+// math functions (libmvec wiki page) as tested to a 4 ulp maximum error over their domains, and
+// std::cos is within 1 ulp; the tests measure the two at most 8 ulp apart here. Beyond the
+// limit, or for a theta that is not finite, std::cos decides.
 inline constexpr double vectorCosLimit = 0x1p20;
 
-// A vector cosine result is accepted when its double lies farther than this many units in the
-// last place from a float rounding boundary (a midpoint between two floats). The vector cosine
-// (<= 4 ulp) and std::cos (<= 1 ulp) then lie on the same side of it and round to the same
-// float; the margin leaves a factor of 100 over those bounds.
-inline constexpr std::int64_t roundingMargin = 1024;
-
-// Vector results this close to 0 are recomputed: float rounding there is no longer a matter of
-// the low mantissa bits (subnormal floats), and a vector cosine that small is suspect.
-inline constexpr double tinyCosine = 0x1p-100;
-inline constexpr double tinySample = 0x1p-125;
-
-// The sample of pixel (x, y) as sine::computeLiteral defines it: r = float(hypot(dx, dy)), then
-// sampleAt. The fallback of every fast kernel.
-float literalSample(const Wave &wave, std::uint32_t x, std::uint32_t y);
-
-// The sample at distance r from the source: the amplitude, theta and cos(theta) * a, with every
-// rounding of the literal code.
-float sampleAt(const Wave &wave, float r);
+// A vector cosine result, times the amplitude, is accepted when it lies farther than this many
+// units in the last place of a double from a float rounding boundary (a midpoint between two
+// floats): the literal result, a few units away (the two cosines at most 8 apart, and each
+// product rounded once), then lies on the same side of it and rounds to the same float. The
+// margin is 128 times those 8 units. The product is 0 or at least 2^-115
+// in magnitude (no double comes closer than 2^-62 to an odd multiple of pi / 2, and a nonzero
+// amplitude float(1 - sqrt(r / reach)) is at least 2^-53), so its float is never subnormal and
+// the check needs no exception near 0.
+inline constexpr std::int32_t roundingMargin = 1024;
 
 // A column kernel fills rows [first, last) of column x, where first < last and every one of
 // those pixels lies within exactRadiusLimit of the source in both directions.
-//
-// Computes: the samples of sine::computeLiteral. Valid for: those rows, any wave. Error:
-// bit-identical to the literal code. An element whose theta is beyond vectorCosLimit or not
-// finite, or whose result lies near a float rounding boundary or 0, falls back to
-// literalSample.
 using ColumnKernel = void (*)(float *column, std::uint32_t x, std::uint32_t first,
                               std::uint32_t last, const Wave &wave);
-void columnPortable(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
-                    const Wave &wave);
-#if defined(ONDORIA_X86_KERNELS)
-void columnSse2(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
-                const Wave &wave);
-void columnAvx2(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
-                const Wave &wave);
-void columnAvx512(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+
+// Computes: the samples of sine::computeLiteral, for the rows a column kernel is given. Valid
+// for: those rows, any wave. Error: bit-identical to the literal code (r as the float square
+// root of the exact integer sum of squares, which equals hypot's r within exactRadiusLimit).
+void columnScalar(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
                   const Wave &wave);
-#endif
+
+// Whether any of rows [from, to) of column x may have a theta the vector cosine takes (|theta| <=
+// vectorCosLimit); false when none has. theta follows r monotonically at every rounding step
+// (upward, or downward for a negative wavelength), and r over a run of rows is least at the
+// row nearest the source's and greatest at an end, so the thetas lie between those rows'. Only
+// speed rests on it: rows the vector kernels send to columnScalar get the same bits there.
+bool anyThetaInVectorRange(const Wave &wave, std::uint32_t x, std::uint32_t from,
+                           std::uint32_t to);
 
 // A mirror kernel copies the samples of columns [first, first + mirrorTile) below the diagonal
 // of a size x size grid to their mirror images: grid[x][y] = grid[y][x] for those y and every
 // x > y.
-//
-// Computes: a copy, bit for bit. Valid for: first < size, a multiple of mirrorTile. The vector
-// ones move square tiles through registers and leave the tile on the diagonal and the rows
-// past the last whole tile to mirrorRemainder.
 inline constexpr std::uint32_t mirrorTile = 16;
 using MirrorKernel = void (*)(float *const *grid, std::uint32_t size, std::uint32_t first);
-void mirrorPortable(float *const *grid, std::uint32_t size, std::uint32_t first);
-#if defined(ONDORIA_X86_KERNELS)
-void mirrorSse2(float *const *grid, std::uint32_t size, std::uint32_t first);
-void mirrorAvx2(float *const *grid, std::uint32_t size, std::uint32_t first);
-void mirrorAvx512(float *const *grid, std::uint32_t size, std::uint32_t first);
-#endif
 
-// The part of a mirror kernel's work that its tiles of tile x tile samples leave: rows x of
-// columns [first, first + mirrorTile) except those in [first + mirrorTile, tiledEnd).
-void mirrorRemainder(float *const *grid, std::uint32_t size, std::uint32_t first,
-                     std::uint32_t tiledEnd);
+// Computes: the mirror kernel's copy for rows x in [from, to) of the strip of columns
+// [first, first + mirrorTile), bit for bit. Valid for: first <= from <= to <= the grid's size.
+void mirrorRows(float *const *grid, std::uint32_t first, std::uint32_t from, std::uint32_t to);
 
-// The kernels of one instruction-set level.
+// The kernels of one level.
 struct Kernels {
     ColumnKernel column;
     MirrorKernel mirror;
 };
+Kernels kernelsFor(simd::Level level);
 
 // Fills columns [0, width) of grid, each of height samples, for the wave: literalSample for the
 // pixels beyond exactRadiusLimit, the column kernel for the others.
@@ -112,3 +90,10 @@ RowRange exactRows(std::uint32_t sourceY, std::uint32_t height);
 bool exactColumn(std::uint32_t sourceX, std::uint32_t x);
 
 }  // namespace sine_fast
+
+#if defined(ONDORIA_X86_KERNELS)
+// The vector levels' kernels (wave/sine_kernels.cpp, built once per level).
+namespace simd_sse2 { extern const sine_fast::Kernels sineKernels; }
+namespace simd_avx2 { extern const sine_fast::Kernels sineKernels; }
+namespace simd_avx512 { extern const sine_fast::Kernels sineKernels; }
+#endif

@@ -62,14 +62,11 @@ TEST(CanvasStateTest, StartsWithTheFixedSettings) {
 }
 
 TEST(FrameUpdateTest, TheFirstTickShowsThePhaseAndTheFrame) {
-    const float before = phase;
+    phase = 0;  // as at start-up, whichever tests ran before
     QImage frame;
     const QString shown = tick(QStringLiteral("50"), &frame);
-    EXPECT_EQ(phase, nextPhase(before));
-    EXPECT_EQ(shown, FloatToStr(phase));
-    if (before == 0) {
-        EXPECT_EQ(shown, QStringLiteral("0.0199999995529652"));
-    }
+    EXPECT_EQ(phase, nextPhase(0));
+    EXPECT_EQ(shown, QStringLiteral("0.0199999995529652"));
     expectFrameMatchesOracle(frame, 50, phase, "wavelength 50");
 }
 
@@ -79,14 +76,12 @@ TEST(FrameUpdateTest, ThePhaseIsASumOfRoundedSteps) {
     for (int n = 1; n <= 400; ++n) {
         expected = nextPhase(expected);
         const QString text = n % 200 == 0 ? QStringLiteral("50") : QStringLiteral("x");
-        QString shown;
         try {
-            shown = tick(text);
+            tick(text);
         } catch (const Exception &) {
-            shown = FloatToStr(phase);
+            // a bad wavelength: the phase has advanced all the same
         }
         ASSERT_EQ(oracle::bitsOf(phase), oracle::bitsOf(expected)) << "after tick " << n;
-        ASSERT_EQ(shown, FloatToStr(expected)) << "after tick " << n;
     }
     // Multiplying once would give another value: the test tells the two apart.
     EXPECT_NE(expected, float(400 * 0.02));

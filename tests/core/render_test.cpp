@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -33,6 +34,8 @@ std::vector<std::uint8_t> convertSamples(std::uint32_t width, std::uint32_t heig
         }
     }
     render renderer(&field);
+    // A marker first, so that a pixel convert leaves unwritten cannot pass for one it wrote.
+    std::memset(renderer.getPixels(), 0xa5, std::size_t(width) * height * 4);
     const std::uint8_t *pixels = renderer.convert();
     EXPECT_EQ(pixels, renderer.getPixels());
     EXPECT_EQ(renderer.getSize(), std::make_pair(width, height));

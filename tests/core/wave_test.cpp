@@ -1,12 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "oracle.h"
 #include "wave/sine.h"
 
 namespace {
+
+// Fills every sample with a signalling NaN, which no arithmetic produces, so that a sample
+// compute leaves alone cannot pass for a value the fresh memory happened to hold.
+void fillWithMarker(sine &field) {
+    const auto [width, height] = field.getSize();
+    const float marker = std::numeric_limits<float>::signaling_NaN();
+    for (std::uint32_t x = 0; x < width; ++x) {
+        std::fill_n(field.getGrid()[x], height, marker);
+    }
+}
 
 struct FieldCase {
     const char *name;
@@ -40,6 +52,8 @@ TEST(SineTest, WholeFieldsMatchTheReference) {
         {"1023x9, fall-off 16", 1023, 9, 10, 4, 50, 16, 0.3f},
         {"64x64, fall-off 300", 64, 64, 10, 10, 20, 300, 2},
         {"40x30, source far below and right", 40, 30, 4000000000u, 3000000000u, 333, 0, 0.1f},
+        // Not floats, nor are most offsets from them: a distance taken in float shows here.
+        {"40x30, far source off the floats", 40, 30, 50000017u, 30000011u, 333, 0, 0.1f},
         {"50x50, negative wavelength", 50, 50, 10, 10, -50, 0, 0.02f},
         {"50x50, wavelength 1e-3", 50, 50, 10, 10, 1e-3f, 0, 0.02f},
         {"50x50, wavelength 1e6", 50, 50, 10, 10, 1e6f, 0, 0.02f},
@@ -47,6 +61,7 @@ TEST(SineTest, WholeFieldsMatchTheReference) {
     };
     for (const FieldCase &c : cases) {
         sine field(c.width, c.height);
+        fillWithMarker(field);
         field.compute(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
         expectFieldMatchesOracle(field, c);
     }
@@ -62,6 +77,7 @@ TEST(SineTest, DefaultFramesMatchTheReference) {
         {"wavelength 50, first tick again", 1000, 1000, 10, 10, 50, 0, 0.02f},
     };
     sine field(1000, 1000);
+    fillWithMarker(field);
     float **const grid = field.getGrid();
     for (const FieldCase &c : cases) {
         field.compute(c.sourceX, c.sourceY, c.lambda, c.reach, c.phase);
@@ -110,10 +126,10 @@ TEST(SineTest, ASourceBeyondTheGridLeavesEveryPixelOutOfReach) {
 TEST(SineTest, EmptyGridsAreAccepted) {
     const std::pair<std::uint32_t, std::uint32_t> sizes[] = {{0, 0}, {0, 5}, {5, 0}};
     for (const auto &[width, height] : sizes) {
+        // A sample written or read where there is none shows in the sanitizer build.
         sine field(width, height);
         field.compute(10, 10, 50, 0, 0.02f);
         EXPECT_EQ(field.getSize(), std::make_pair(width, height));
-        EXPECT_NE(field.getGrid(), nullptr);
     }
 }
 

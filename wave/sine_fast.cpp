@@ -1,7 +1,8 @@
+#include "wave/sine_fast.h"
+
 #include <algorithm>
 #include <cmath>
-
-#include "wave/sine_fast.h"
+#include <numbers>
 
 namespace sine_fast {
 
@@ -20,14 +21,61 @@ bool exactColumn(std::uint32_t sourceX, std::uint32_t x) {
     return dx >= -exactRadiusLimit && dx <= exactRadiusLimit;
 }
 
-// Differs from the literal code only in taking r as the float square root of the exact integer
-// sum of squares, which equals hypot's r within exactRadiusLimit.
-void columnPortable(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
-                    const Wave &wave) {
+void columnScalar(float *column, std::uint32_t x, std::uint32_t first, std::uint32_t last,
+                  const Wave &wave) {
     const double dx = double(wave.sourceX) - double(x);
     for (std::uint32_t y = first; y < last; ++y) {
         const double dy = double(wave.sourceY) - double(y);
         column[y] = sampleAt(wave, std::sqrt(float(dx * dx + dy * dy)));
+    }
+}
+
+bool anyThetaInVectorRange(const Wave &wave, std::uint32_t x, std::uint32_t from,
+                           std::uint32_t to) {
+    const double dx = double(wave.sourceX) - double(x);
+    const auto thetaAt = [&](std::uint32_t y) {
+        const double dy = double(wave.sourceY) - double(y);
+        const float r = std::sqrt(float(dx * dx + dy * dy));
+        return (double(r) * 2 * std::numbers::pi) / double(wave.lambda) -
+               double(wave.phase) * double(wave.lambda);
+    };
+    const std::uint32_t nearest = std::clamp(wave.sourceY, from, to - 1);
+    const double ends[] = {thetaAt(from), thetaAt(nearest), thetaAt(to - 1)};
+    const double low = std::min({ends[0], ends[1], ends[2]});
+    const double high = std::max({ends[0], ends[1], ends[2]});
+    // A theta that is not a number makes every comparison false: there are none in range then.
+    return high >= -vectorCosLimit && low <= vectorCosLimit;
+}
+
+void mirrorRows(float *const *grid, std::uint32_t first, std::uint32_t from, std::uint32_t to) {
+    for (std::uint32_t x = from; x < to; ++x) {
+        float *target = grid[x];
+        for (std::uint32_t y = first; y < std::min(x, first + mirrorTile); ++y) {
+            target[y] = grid[y][x];
+        }
+    }
+}
+
+namespace {
+
+void mirrorScalar(float *const *grid, std::uint32_t size, std::uint32_t first) {
+    mirrorRows(grid, first, first + 1, size);
+}
+
+}  // namespace
+
+Kernels kernelsFor(simd::Level level) {
+    switch (level) {
+#if defined(ONDORIA_X86_KERNELS)
+        case simd::Level::avx512:
+            return simd_avx512::sineKernels;
+        case simd::Level::avx2:
+            return simd_avx2::sineKernels;
+        case simd::Level::sse2:
+            return simd_sse2::sineKernels;
+#endif
+        default:
+            return {columnScalar, mirrorScalar};
     }
 }
 
@@ -61,27 +109,6 @@ void computeField(const Kernels &kernels, float *const *grid, std::uint32_t widt
             column[y] = literalSample(wave, x, y);
         }
     }
-}
-
-void mirrorRemainder(float *const *grid, std::uint32_t size, std::uint32_t first,
-                     std::uint32_t tiledEnd) {
-    const std::uint32_t end = std::min(size, first + mirrorTile);
-    for (std::uint32_t x = first + 1; x < size; ++x) {
-        if (x == first + mirrorTile && tiledEnd > x) {
-            x = tiledEnd;
-            if (x >= size) {
-                break;
-            }
-        }
-        float *target = grid[x];
-        for (std::uint32_t y = first; y < std::min(x, end); ++y) {
-            target[y] = grid[y][x];
-        }
-    }
-}
-
-void mirrorPortable(float *const *grid, std::uint32_t size, std::uint32_t first) {
-    mirrorRemainder(grid, size, first, first);
 }
 
 }  // namespace sine_fast
