@@ -12,9 +12,8 @@
 namespace simd {
 
 // literal: no fast kernel at all, compute and convert run their literal definitions (only
-// limitSimdLevel asks for it, for the benchmark). scalar:
-// the fast kernels without vector instructions. The others: the vector kernels of that
-// instruction set.
+// limitSimdLevel asks for it, for the benchmark). scalar: the fast kernels without vector
+// instructions. The others: the vector kernels of that instruction set.
 enum class Level { literal, scalar, sse2, avx2, avx512 };
 
 // The best level this processor and this build support.
